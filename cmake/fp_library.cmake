@@ -1,0 +1,65 @@
+# fp_install_package(<target> [DEPENDS <package>...])
+#
+# Installs <target> with its public headers and exports it as the CMake package <target>
+# (find_package(<target> CONFIG) gives <target>::<target>) and as a pkg-config file.
+function(fp_install_package target)
+  cmake_parse_arguments(ARG "" "" "DEPENDS" ${ARGN})
+  install(TARGETS ${target} EXPORT ${target}Targets
+          LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}
+          ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR}
+          RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR}
+          INCLUDES DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
+  install(DIRECTORY include/ DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
+  install(EXPORT ${target}Targets NAMESPACE ${target}::
+          DESTINATION ${CMAKE_INSTALL_LIBDIR}/cmake/${target})
+
+  set(FP_PACKAGE ${target})
+  set(FP_PACKAGE_DEPENDS "")
+  set(FP_PC_REQUIRES "")
+  foreach(dep IN LISTS ARG_DEPENDS)
+    string(APPEND FP_PACKAGE_DEPENDS "find_dependency(${dep} CONFIG)\n")
+    string(APPEND FP_PC_REQUIRES " ${dep}")
+  endforeach()
+  get_target_property(kind ${target} TYPE)
+  if(kind STREQUAL "INTERFACE_LIBRARY")
+    set(FP_PC_LIBS "")
+  else()
+    set(FP_PC_LIBS "-L\${libdir} -l${target}")
+  endif()
+
+  include(CMakePackageConfigHelpers)
+  configure_package_config_file(${PROJECT_SOURCE_DIR}/cmake/package-config.cmake.in
+                                ${CMAKE_CURRENT_BINARY_DIR}/${target}Config.cmake
+                                INSTALL_DESTINATION ${CMAKE_INSTALL_LIBDIR}/cmake/${target})
+  write_basic_package_version_file(${CMAKE_CURRENT_BINARY_DIR}/${target}ConfigVersion.cmake
+                                   VERSION ${PROJECT_VERSION} COMPATIBILITY SameMinorVersion)
+  install(FILES ${CMAKE_CURRENT_BINARY_DIR}/${target}Config.cmake
+                ${CMAKE_CURRENT_BINARY_DIR}/${target}ConfigVersion.cmake
+          DESTINATION ${CMAKE_INSTALL_LIBDIR}/cmake/${target})
+  configure_file(${PROJECT_SOURCE_DIR}/cmake/package.pc.in ${CMAKE_CURRENT_BINARY_DIR}/${target}.pc
+                 @ONLY)
+  install(FILES ${CMAKE_CURRENT_BINARY_DIR}/${target}.pc
+          DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig)
+endfunction()
+
+# fp_add_library(<name>): a shared library of this project, built from src/*.cpp, on top of fp.
+function(fp_add_library name)
+  file(GLOB sources CONFIGURE_DEPENDS src/*.cpp)
+  add_library(${name} SHARED ${sources})
+  add_library(${name}::${name} ALIAS ${name})
+  target_include_directories(${name} PUBLIC $<BUILD_INTERFACE:${CMAKE_CURRENT_SOURCE_DIR}/include>
+                                            $<INSTALL_INTERFACE:${CMAKE_INSTALL_INCLUDEDIR}>)
+  target_link_libraries(${name} PUBLIC common::common PRIVATE $<BUILD_INTERFACE:fp_warnings>)
+  target_compile_definitions(${name} PRIVATE FP_VERSION="${PROJECT_VERSION}")
+  set_target_properties(${name} PROPERTIES VERSION ${PROJECT_VERSION}
+                                           SOVERSION ${PROJECT_VERSION_MAJOR}
+                                           VISIBILITY_INLINES_HIDDEN OFF)
+  fp_install_package(${name} DEPENDS common)
+endfunction()
+
+# fp_add_tests(<name> <sources>...): one GoogleTest binary, its cases registered with CTest.
+function(fp_add_tests name)
+  add_executable(${name} ${ARGN})
+  target_link_libraries(${name} PRIVATE GTest::gtest_main Threads::Threads fp_warnings)
+  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 600)
+endfunction()

@@ -1,0 +1,7 @@
+#include "meterline/version.hpp"
+
+namespace meterline {
+
+std::string_view version() noexcept { return FP_VERSION; }
+
+}  // namespace meterline

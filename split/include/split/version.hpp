@@ -1,0 +1,12 @@
+// The version of the split library that a program is linked against at run time, for
+// checking it against the headers it was built with.
+#pragma once
+
+#include <string_view>
+
+namespace split {
+
+// The version of the shared library, "MAJOR.MINOR.PATCH".
+std::string_view version() noexcept;
+
+}  // namespace split
