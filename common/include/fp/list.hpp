@@ -1,0 +1,409 @@
+// fp::List<T>: an immutable, persistent sequence produced on demand.
+//
+//   fp::List<int> xs{1, 2, 3};                          // one contiguous buffer
+//   fp::List<int> ys = fp::List<int>::cons(0, xs);      // 0 1 2 3, sharing xs as its tail
+//   fp::List<int> evens = fp::List<int>::lazy([] {      // computed when first looked at
+//     return fp::List<int>{2, 4, 6};
+//   });
+//   for (int x : ys.take(2)) std::cout << x;            // prints 01
+//
+// A list is either empty or an element followed by the rest. Any part of it may be suspended:
+// `lazy(f)` and `cons(x, f)` make lists whose cells `f` computes the first time somebody looks,
+// so a list may be unbounded (`fp::iterate`, `fp::repeat`, `fp::iota`) and a result list can be
+// handed out before its input has been read. A suspended part is computed once and remembered;
+// concurrent readers see one computation (see `fp::Deferred`). Lists share their tails: `cons`,
+// `tail`, `take` and `drop` copy no elements.
+//
+// A list can also be backed by one contiguous buffer: `from(std::vector<T>)`, `from` a string
+// and an initializer list cost O(1) allocations, walking such a list allocates nothing, and a
+// piece that `take` cuts from it shares the buffer.
+//
+// Iterating a list keeps it whole in memory, since the list itself holds its first cell. To
+// walk a long or unbounded list in bounded memory, hand it over to `fp::consume` and keep no
+// other copy of its head.
+#pragma once
+
+#include <algorithm>
+#include <concepts>
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <initializer_list>
+#include <iterator>
+#include <memory>
+#include <optional>
+#include <ranges>
+#include <stdexcept>
+#include <string>
+#include <type_traits>
+#include <utility>
+#include <vector>
+
+#include "fp/detail/memo.hpp"
+#include "fp/detail/shared.hpp"
+
+namespace fp {
+
+template <class T>
+class List;
+template <class T>
+class Consumed;
+
+namespace detail {
+
+enum class ListKind : std::uint8_t { Cell, Chunk, Suspended };
+
+template <class T>
+struct ListNode : Shared {
+  explicit ListNode(ListKind k) noexcept : kind(k) {}
+  const ListKind kind;
+};
+
+// An element followed by the rest of the list.
+template <class T>
+struct Cell final : ListNode<T> {
+  Cell(T h, List<T> t) : ListNode<T>(ListKind::Cell), head(std::move(h)), tail(std::move(t)) {}
+  T head;
+  List<T> tail;
+};
+
+// A run of `size > 0` elements in contiguous memory, followed by the rest of the list. The
+// storage is either a derived `OwnedChunk`'s own or, for a chunk cut from another one, kept
+// alive by `keep`.
+template <class T>
+struct Chunk : ListNode<T> {
+  Chunk(const T* d, std::size_t n, List<T> r, Ref<const Shared> k)
+      : ListNode<T>(ListKind::Chunk), data(d), size(n), rest(std::move(r)), keep(std::move(k)) {}
+  const T* data;
+  std::size_t size;
+  List<T> rest;
+  Ref<const Shared> keep;
+};
+
+// Contiguous storage for the one element type whose std::vector is not contiguous.
+struct BoolArray {
+  explicit BoolArray(const std::vector<bool>& bits)
+      : items(new bool[bits.size()]), count(bits.size()) {
+    std::copy(bits.begin(), bits.end(), items.get());
+  }
+  const bool* data() const noexcept { return items.get(); }
+  std::size_t size() const noexcept { return count; }
+  bool empty() const noexcept { return count == 0; }
+  std::unique_ptr<bool[]> items;
+  std::size_t count;
+};
+
+template <class T, class Storage>
+struct OwnedChunk final : Chunk<T> {
+  OwnedChunk(Storage s, List<T> rest)
+      : Chunk<T>(nullptr, 0, std::move(rest), {}), storage(std::move(s)) {
+    this->data = std::data(storage);
+    this->size = std::size(storage);
+  }
+  Storage storage;
+};
+
+// A part of a list not computed yet; once computed it holds the list it turned out to be,
+// never itself suspended.
+template <class T>
+using Suspended = Memo<List<T>, ListNode<T>>;
+
+}  // namespace detail
+
+template <class T>
+class List {
+  using Node = detail::ListNode<T>;
+
+ public:
+  using value_type = T;
+  class iterator;
+
+  // The empty list.
+  List() = default;
+  // The given elements, in one contiguous buffer.
+  List(std::initializer_list<T> items) : List(from(std::ranges::subrange(items))) {}
+
+  // The elements of a finite range, in one contiguous buffer. An rvalue std::vector<T> or
+  // std::basic_string<T> becomes the buffer itself; other ranges are copied into one.
+  template <std::ranges::input_range R>
+    requires std::convertible_to<std::ranges::range_reference_t<R>, T>
+  static List from(R&& items) {
+    using Items = std::remove_cvref_t<R>;
+    if constexpr (std::same_as<Items, List>) {
+      return items;
+    } else if constexpr (!std::is_lvalue_reference_v<R> && std::ranges::contiguous_range<R> &&
+                         (std::same_as<Items, std::vector<T>> ||
+                          std::same_as<Items, std::basic_string<T>>)) {
+      return buffer(std::move(items));
+    } else {
+      std::vector<T> copy;
+      if constexpr (std::ranges::sized_range<R>) copy.reserve(std::ranges::size(items));
+      for (auto&& x : items) copy.emplace_back(std::forward<decltype(x)>(x));
+      if constexpr (std::same_as<T, bool>)
+        return buffer(detail::BoolArray(copy));
+      else
+        return buffer(std::move(copy));
+    }
+  }
+
+  // `head` followed by `tail`.
+  static List cons(T head, List tail) {
+    return List(detail::makeRef<detail::Cell<T>>(std::move(head), std::move(tail)));
+  }
+  // `head` followed by the list that `tail()` computes when the rest is first looked at.
+  // `tail` may be any callable returning a List, an fp::Deferred<List<T>> among them.
+  template <class F>
+    requires std::is_invocable_r_v<List, std::decay_t<F>&>
+  static List cons(T head, F&& tail) {
+    return cons(std::move(head), lazy(std::forward<F>(tail)));
+  }
+  // The list that `produce()` computes when the list is first looked at.
+  template <class F>
+    requires std::is_invocable_r_v<List, std::decay_t<F>&>
+  static List lazy(F&& produce) {
+    auto settle = [f = std::forward<F>(produce)]() mutable -> List {
+      return settleOwned(List(std::invoke(f)));
+    };
+    using Memo = detail::MemoOf<List, decltype(settle), Node>;
+    return List(detail::makeRef<Memo>(std::move(settle), detail::ListKind::Suspended));
+  }
+
+  bool empty() const { return settled().node == nullptr; }
+  // The first element; throws std::out_of_range on the empty list.
+  const T& head() const { return headAt(nonEmpty("head")); }
+  // All but the first element, not yet looked at; throws std::out_of_range on the empty list.
+  List tail() const { return tailOf(nonEmpty("tail")); }
+  // The first element and the rest, or nothing for the empty list.
+  std::optional<std::pair<T, List>> uncons() const {
+    const Pos p = settled();
+    if (!p.node) return std::nullopt;
+    return std::pair<T, List>(headAt(p), tailOf(p));
+  }
+
+  // The first `n` elements (all of them if there are fewer), computed as they are read. A
+  // piece of a contiguous buffer shares the buffer.
+  List take(std::int64_t n) const {
+    if (n <= 0 || !node_) return {};
+    if (node_->kind == detail::ListKind::Suspended)
+      return lazy([xs = *this, n] { return xs.settledList().take(n); });
+    if (node_->kind == detail::ListKind::Cell) {
+      const auto& cell = asCell(node_.get());
+      if (n == 1) return cons(cell.head, List());
+      return cons(cell.head, [rest = cell.tail, n] { return rest.settledList().take(n - 1); });
+    }
+    const auto& chunk = asChunk(node_.get());
+    const auto available = static_cast<std::uint64_t>(chunk.size - pos_);
+    if (static_cast<std::uint64_t>(n) <= available)
+      return slice(chunk, pos_, pos_ + static_cast<std::size_t>(n), List());
+    if (!chunk.rest.node_) return *this;
+    return slice(chunk, pos_, chunk.size,
+                 lazy([rest = chunk.rest, more = n - static_cast<std::int64_t>(available)] {
+                   return rest.take(more);
+                 }));
+  }
+
+  // All but the first `n` elements (none if there are fewer), skipped when first looked at.
+  List drop(std::int64_t n) const {
+    if (n <= 0) return *this;
+    return lazy([xs = *this, n] {
+      Pos p = xs.settled();
+      for (auto left = static_cast<std::uint64_t>(n); p.node && left > 0;) {
+        if (p.node->kind == detail::ListKind::Chunk) {
+          const auto& chunk = asChunk(p.node);
+          const std::uint64_t available = chunk.size - p.pos;
+          if (left < available) {
+            p.pos += static_cast<std::size_t>(left);
+            break;
+          }
+          left -= available;
+          p = settle(chunk.rest);
+        } else {
+          p = next(p);
+          --left;
+        }
+      }
+      return at(p);
+    });
+  }
+
+  // The number of elements; walks the whole list.
+  std::int64_t length() const {
+    std::int64_t n = 0;
+    for (Pos p = settled(); p.node;) {
+      if (p.node->kind == detail::ListKind::Chunk) {
+        const auto& chunk = asChunk(p.node);
+        n += static_cast<std::int64_t>(chunk.size - p.pos);
+        p = settle(chunk.rest);
+      } else {
+        ++n;
+        p = next(p);
+      }
+    }
+    return n;
+  }
+
+  std::vector<T> toVector() const { return std::vector<T>(begin(), end()); }
+
+  iterator begin() const { return iterator(settled()); }
+  iterator end() const { return iterator(); }
+
+  friend bool operator==(const List& a, const List& b)
+    requires std::equality_comparable<T>
+  {
+    auto i = a.begin(), j = b.begin();
+    for (; i != a.end() && j != b.end(); ++i, ++j)
+      if (!(*i == *j)) return false;
+    return i == a.end() && j == b.end();
+  }
+
+ private:
+  template <class U, class Rhs>
+  friend List<U> append(List<U> xs, Rhs ys);
+  friend class Consumed<T>;
+
+  // A place in a list, never at a suspended node; a null node is the end.
+  struct Pos {
+    Node* node = nullptr;
+    std::size_t pos = 0;
+    friend bool operator==(const Pos&, const Pos&) = default;
+  };
+
+  explicit List(detail::Ref<Node> node, std::size_t pos = 0) noexcept
+      : node_(std::move(node)), pos_(pos) {}
+
+  template <class Storage>
+  static List buffer(Storage&& items) {
+    if (std::empty(items)) return {};
+    using Owned = detail::OwnedChunk<T, std::remove_cvref_t<Storage>>;
+    return List(detail::makeRef<Owned>(std::forward<Storage>(items), List()));
+  }
+
+  static List slice(const detail::Chunk<T>& chunk, std::size_t begin, std::size_t end, List rest) {
+    auto keep = chunk.keep ? chunk.keep : detail::Ref<const detail::Shared>::share(&chunk);
+    return List(detail::makeRef<detail::Chunk<T>>(chunk.data + begin, end - begin,
+                                                  std::move(rest), std::move(keep)));
+  }
+
+  static const detail::Cell<T>& asCell(const Node* n) {
+    return static_cast<const detail::Cell<T>&>(*n);
+  }
+  static const detail::Chunk<T>& asChunk(const Node* n) {
+    return static_cast<const detail::Chunk<T>&>(*n);
+  }
+
+  // Forces a suspended list; what it turns out to be is remembered by its node.
+  static Pos settle(const List& xs) {
+    Node* n = xs.node_.get();
+    if (n && n->kind == detail::ListKind::Suspended) {
+      const List& forced = static_cast<detail::Suspended<T>*>(n)->get();
+      return {forced.node_.get(), forced.pos_};
+    }
+    return {n, xs.pos_};
+  }
+  Pos settled() const { return settle(*this); }
+  // Like settledList(), for a list handed over: a node that nothing else holds is taken apart
+  // instead of shared, which spares the reference counts on the way.
+  static List settleOwned(List xs) {
+    Node* n = xs.node_.get();
+    if (!n || n->kind != detail::ListKind::Suspended) return xs;
+    auto& suspended = static_cast<detail::Suspended<T>&>(*n);
+    const List& forced = suspended.get();
+    return n->unique() ? std::move(const_cast<List&>(forced)) : forced;
+  }
+  // The rest of a list handed over, settled.
+  static List restOwned(List xs) {
+    Node* n = xs.node_.get();
+    if (n->kind == detail::ListKind::Cell && n->unique())
+      return settleOwned(std::move(const_cast<List&>(asCell(n).tail)));
+    return tailOf({n, xs.pos_}).settledList();
+  }
+  List settledList() const { return at(settled()); }
+  Pos nonEmpty(const char* what) const {
+    const Pos p = settled();
+    if (!p.node) throw std::out_of_range(std::string("fp::List::") + what + ": empty list");
+    return p;
+  }
+
+  static List at(Pos p) { return List(detail::Ref<Node>::share(p.node), p.pos); }
+  static const T& headAt(Pos p) {
+    return p.node->kind == detail::ListKind::Cell ? asCell(p.node).head
+                                                  : asChunk(p.node).data[p.pos];
+  }
+  static List tailOf(Pos p) {
+    if (p.node->kind == detail::ListKind::Cell) return asCell(p.node).tail;
+    const auto& chunk = asChunk(p.node);
+    return p.pos + 1 < chunk.size ? List(detail::Ref<Node>::share(p.node), p.pos + 1) : chunk.rest;
+  }
+  static Pos next(Pos p) {
+    if (p.node->kind == detail::ListKind::Cell) return settle(asCell(p.node).tail);
+    const auto& chunk = asChunk(p.node);
+    if (p.pos + 1 < chunk.size) return {p.node, p.pos + 1};
+    return settle(chunk.rest);
+  }
+
+  detail::Ref<Node> node_;
+  std::size_t pos_ = 0;  // the first element's offset, when node_ is a chunk
+};
+
+// A multi-pass iterator that borrows the list: valid while some copy of the list lives.
+template <class T>
+class List<T>::iterator {
+ public:
+  using value_type = T;
+  using difference_type = std::ptrdiff_t;
+  using reference = const T&;
+  using pointer = const T*;
+  using iterator_category = std::forward_iterator_tag;
+
+  iterator() = default;
+  reference operator*() const { return headAt(p_); }
+  pointer operator->() const { return &headAt(p_); }
+  iterator& operator++() {
+    p_ = next(p_);
+    return *this;
+  }
+  iterator operator++(int) {
+    iterator old = *this;
+    ++*this;
+    return old;
+  }
+  friend bool operator==(const iterator&, const iterator&) = default;
+
+ private:
+  friend class List;
+  explicit iterator(Pos p) : p_(p) {}
+  Pos p_;
+};
+
+// The elements of `xs` followed by those of `ys`, computed as they are read; `ys` (a List, or
+// a callable such as fp::Deferred that returns one) is not looked at before `xs` is exhausted.
+// Contiguous pieces of `xs` stay contiguous and shared.
+template <class T, class Rhs>
+List<T> append(List<T> xs, Rhs ys) {
+  static_assert(std::same_as<Rhs, List<T>> || std::is_invocable_r_v<List<T>, Rhs&>,
+                "fp::append: the right operand must be a List or compute one");
+  if constexpr (std::same_as<Rhs, List<T>>) {
+    if (!ys.node_) return xs;
+  }
+  return List<T>::lazy([xs = std::move(xs), ys = std::move(ys)]() mutable -> List<T> {
+    using Pos = typename List<T>::Pos;
+    const Pos p = List<T>::settle(xs);
+    if (!p.node) {
+      if constexpr (std::same_as<Rhs, List<T>>)
+        return ys;
+      else
+        return std::invoke(ys);
+    }
+    if (p.node->kind == detail::ListKind::Cell) {
+      const auto& cell = List<T>::asCell(p.node);
+      return List<T>::cons(cell.head, append(cell.tail, ys));
+    }
+    const auto& chunk = List<T>::asChunk(p.node);
+    return List<T>::slice(chunk, p.pos, chunk.size, append(chunk.rest, ys));
+  });
+}
+
+// A list of characters.
+using String = List<char>;
+
+}  // namespace fp
