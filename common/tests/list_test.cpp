@@ -1,0 +1,277 @@
+#include "fp/list.hpp"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cstdint>
+#include <fstream>
+#include <ranges>
+#include <stdexcept>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "allocations.hpp"
+#include "fp/consume.hpp"
+#include "fp/deferred.hpp"
+#include "fp/generate.hpp"
+#include "fp/nonempty.hpp"
+#include "fp/show.hpp"
+#include "fp/ziplist.hpp"
+
+namespace {
+
+using fp::List;
+using Ints = std::vector<int>;
+
+static_assert(std::ranges::forward_range<List<int>>);
+static_assert(std::ranges::input_range<fp::Consumed<int>>);
+static_assert(std::ranges::view<fp::Consumed<int>>);
+
+// A list 0, 1, 2, ... whose every cell is made by `lazy`, counting the cells made.
+List<int> countedFrom(int n, int& made) {
+  return List<int>::lazy([n, &made] {
+    ++made;
+    return List<int>::cons(n, countedFrom(n + 1, made));
+  });
+}
+
+TEST(List, ConstructionsGiveTheirElements) {
+  const std::vector<int> source{4, 5, 6};
+  struct Case {
+    const char* name;
+    List<int> list;
+    Ints expected;
+  };
+  const Case cases[] = {
+      {"empty", List<int>(), {}},
+      {"initializer list", List<int>{1, 2, 3}, {1, 2, 3}},
+      {"from a vector copy", List<int>::from(source), {4, 5, 6}},
+      {"from a moved vector", List<int>::from(Ints{7, 8}), {7, 8}},
+      {"from a view", List<int>::from(std::views::iota(0, 4)), {0, 1, 2, 3}},
+      {"cons", List<int>::cons(0, List<int>{1}), {0, 1}},
+      {"cons with a deferred tail", List<int>::cons(0, [] { return List<int>{1, 2}; }), {0, 1, 2}},
+      {"cons with an fp::Deferred tail",
+       List<int>::cons(0, fp::defer([] { return List<int>{9}; })), {0, 9}},
+      {"lazy", List<int>::lazy([] { return List<int>{3}; }), {3}},
+      {"lazy of lazy", List<int>::lazy([] { return List<int>::lazy([] { return List<int>{1}; }); }),
+       {1}},
+      {"iota range", fp::iota(2, 5), {2, 3, 4}},
+      {"empty iota range", fp::iota(5, 5), {}},
+      {"take of iterate", fp::iterate([](int x) { return x * 3; }, 1).take(4), {1, 3, 9, 27}},
+      {"take of repeat", fp::repeat(7).take(3), {7, 7, 7}},
+      {"take more than there is", List<int>{1, 2}.take(5), {1, 2}},
+      {"take none", List<int>{1, 2}.take(0), {}},
+      {"take across buffers", fp::append(List<int>{1, 2}, List<int>{3, 4}).take(3), {1, 2, 3}},
+      {"drop", List<int>{1, 2, 3}.drop(1), {2, 3}},
+      {"drop all", List<int>{1, 2, 3}.drop(3), {}},
+      {"drop more than there is", List<int>{1, 2, 3}.drop(10), {}},
+      {"drop a negative count", List<int>{1, 2}.drop(-1), {1, 2}},
+      {"drop across buffers and cells",
+       List<int>::cons(0, fp::append(List<int>{1, 2}, List<int>{3, 4})).drop(3), {3, 4}},
+      {"append", fp::append(List<int>{1}, List<int>{2, 3}), {1, 2, 3}},
+      {"append to empty", fp::append(List<int>(), List<int>{2}), {2}},
+      {"append empty", fp::append(List<int>{1}, List<int>()), {1}},
+      {"tail", List<int>{1, 2, 3}.tail(), {2, 3}},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(c.list.toVector(), c.expected) << c.name;
+    EXPECT_EQ(c.list.length(), static_cast<std::int64_t>(c.expected.size())) << c.name;
+    EXPECT_EQ(c.list.empty(), c.expected.empty()) << c.name;
+  }
+}
+
+TEST(List, StringsAreListsOfCharacters) {
+  const fp::String s = fp::String::from(std::string("hello"));
+  EXPECT_EQ(std::string(s.begin(), s.end()), "hello");
+  EXPECT_EQ(fp::String::from(std::string_view("abc")), (fp::String{'a', 'b', 'c'}));
+}
+
+TEST(List, HeadTailAndUnconsOfTheEmptyList) {
+  const List<int> empty;
+  EXPECT_THROW((void)empty.head(), std::out_of_range);
+  EXPECT_THROW((void)empty.tail(), std::out_of_range);
+  EXPECT_FALSE(empty.uncons().has_value());
+
+  const auto split = List<int>{1, 2}.uncons();
+  ASSERT_TRUE(split.has_value());
+  EXPECT_EQ(split->first, 1);
+  EXPECT_EQ(split->second, List<int>{2});
+}
+
+TEST(List, EqualityComparesElementsWhateverTheRepresentation) {
+  EXPECT_EQ((List<int>{1, 2}), List<int>::cons(1, List<int>::cons(2, List<int>())));
+  EXPECT_EQ((List<int>{1, 2}), fp::iota(1).take(2));
+  EXPECT_NE((List<int>{1, 2}), List<int>{1});
+  EXPECT_NE(List<int>{1}, (List<int>{1, 2}));
+  EXPECT_NE((List<int>{1, 2}), (List<int>{1, 3}));
+  EXPECT_EQ(List<int>(), List<int>{1}.drop(1));
+  EXPECT_EQ((List<bool>{true, false}), List<bool>::from(std::vector<bool>{true, false}));
+}
+
+TEST(List, TakingFiveCellsRunsTheProducerFiveTimes) {
+  int made = 0;
+  const List<int> xs = countedFrom(0, made);
+  EXPECT_EQ(made, 0);
+  EXPECT_EQ(xs.take(5).toVector(), (Ints{0, 1, 2, 3, 4}));
+  EXPECT_EQ(made, 5);
+
+  int steps = 0;
+  const auto doubling = fp::iterate([&](int x) { return ++steps, 2 * x; }, 1);
+  EXPECT_EQ(doubling.take(5).toVector(), (Ints{1, 2, 4, 8, 16}));
+  EXPECT_EQ(steps, 4) << "the first element is the seed; each later one is one step";
+}
+
+TEST(List, ReadingTwiceComputesEachCellOnce) {
+  int made = 0;
+  const List<int> xs = countedFrom(0, made).take(100);
+  EXPECT_EQ(xs.toVector(), xs.toVector());
+  EXPECT_EQ(std::ranges::count_if(xs, [](int x) { return x % 2 == 0; }), 50);
+  EXPECT_EQ(made, 100);
+}
+
+TEST(List, OperationsLookOnlyAsFarAsTheyMust) {
+  int made = 0;
+  const List<int> xs = countedFrom(0, made);
+  const List<int> taken = xs.take(3), dropped = xs.drop(2);
+  const List<int> joined = fp::append(xs.take(1), fp::defer([&]() -> List<int> {
+    ADD_FAILURE() << "the right operand of append was computed";
+    return {};
+  }));
+  EXPECT_EQ(made, 0) << "take, drop and append look at nothing until read";
+  EXPECT_EQ(joined.head(), 0);
+  EXPECT_EQ(dropped.head(), 2);
+  EXPECT_EQ(made, 3);
+  EXPECT_EQ(taken.tail().tail().head(), 2);
+  EXPECT_EQ(made, 3);
+}
+
+TEST(List, ProducerFailureReachesTheReaderAndIsRetried) {
+  int attempts = 0;
+  const List<int> xs = List<int>::cons(1, [&] {
+    if (++attempts == 1) throw std::runtime_error("no more input yet");
+    return List<int>{2};
+  });
+  EXPECT_EQ(xs.head(), 1);
+  EXPECT_THROW((void)xs.toVector(), std::runtime_error);
+  EXPECT_EQ(xs.toVector(), (Ints{1, 2}));
+  EXPECT_EQ(attempts, 2);
+}
+
+TEST(List, ListThatIsItsOwnTailThrowsInsteadOfHanging) {
+  List<int> knot;
+  knot = List<int>::lazy([&] { return knot; });
+  EXPECT_THROW((void)knot.empty(), std::logic_error);
+}
+
+TEST(List, BuffersCostConstantAllocationsAndWalkingThemNone) {
+  std::vector<int> source(100'000, 1);
+  const int* storage = source.data();
+  {
+    const fp::testing::AllocationsSince building;
+    const List<int> xs = List<int>::from(std::move(source));
+    EXPECT_EQ(building.count(), 1) << "the moved vector is the buffer: one node";
+    const fp::testing::AllocationsSince walking;
+    long sum = 0;
+    for (int x : xs) sum += x;
+    EXPECT_EQ(sum, 100'000);
+    EXPECT_EQ(walking.count(), 0);
+    EXPECT_EQ(&xs.head(), storage) << "no copy of the elements";
+
+    const List<int> piece = xs.drop(10).take(5);
+    EXPECT_EQ(&piece.head(), storage + 10) << "a piece cut from a buffer shares it";
+  }
+  const fp::testing::AllocationsSince fromInitializerList;
+  const List<int> small{1, 2, 3, 4, 5, 6, 7, 8};
+  EXPECT_LE(fromInitializerList.count(), 2);
+}
+
+TEST(List, ZipListAndNonEmptyHoldTheSameCells) {
+  const List<int> xs{1, 2, 3};
+  const fp::ZipList<int> zs = xs;
+  const List<int>& back = zs;
+  EXPECT_EQ(&back.head(), &xs.head());
+
+  const fp::NonEmpty<int> ne(0, xs);
+  EXPECT_EQ(ne.toList(), (List<int>{0, 1, 2, 3}));
+  EXPECT_EQ(&ne.toList().tail().head(), &xs.head());
+  EXPECT_FALSE(fp::NonEmpty<int>::fromList(List<int>()).has_value());
+  EXPECT_EQ(fp::NonEmpty<int>::fromList(xs), fp::NonEmpty<int>(1, List<int>{2, 3}));
+}
+
+TEST(List, TenMillionCellsBuildWalkAndDropWithoutOverflow) {
+  constexpr int n = 10'000'000;
+  List<int> xs;
+  for (int i = 0; i < n; ++i) xs = List<int>::cons(i, std::move(xs));
+  std::int64_t sum = 0;
+  for (int x : xs) sum += x;
+  EXPECT_EQ(sum, std::int64_t{n} * (n - 1) / 2);
+  EXPECT_EQ(xs.drop(n - 1).head(), 0);
+  xs = List<int>();  // frees the ten million cells one after another
+
+  // The same through suspended cells, memoised and then dropped as one chain.
+  List<int> generated = fp::iota(0).take(n);
+  EXPECT_EQ(generated.length(), n);
+  generated = List<int>();
+}
+
+// The resident memory of this process, from the kernel's accounting.
+std::int64_t residentBytes() {
+  std::ifstream statm("/proc/self/statm");
+  std::int64_t size = 0, resident = 0;
+  statm >> size >> resident;
+  return resident * 4096;
+}
+
+TEST(List, ConsumingHundredMillionCellsKeepsMemoryBounded) {
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+  GTEST_SKIP() << "sanitizers keep freed memory in quarantine";
+#endif
+  constexpr std::int64_t n = 100'000'000;
+  const std::int64_t before = residentBytes();
+  std::int64_t peak = before, count = 0, sum = 0;
+  for (std::int64_t x : fp::consume(fp::iota<std::int64_t>(0).take(n))) {
+    sum += x;
+    if (++count % 1'000'000 == 0) peak = std::max(peak, residentBytes());
+  }
+  EXPECT_EQ(count, n);
+  EXPECT_EQ(sum, n * (n - 1) / 2);
+  EXPECT_LT(peak - before, 64 << 20) << "peak growth of resident memory while consuming";
+}
+
+TEST(ListConcurrency, EightReadersOfOneUnforcedListSeeTheSameCellsOnce) {
+  constexpr int n = 1'000'000;
+  std::vector<std::atomic<int>> made(n);
+  struct Producer {
+    static List<int> from(int i, std::vector<std::atomic<int>>& made) {
+      if (i == n) return {};
+      return List<int>::lazy([i, &made] {
+        made[i].fetch_add(1, std::memory_order_relaxed);
+        return List<int>::cons(i * 3, from(i + 1, made));
+      });
+    }
+  };
+  const List<int> shared = Producer::from(0, made);
+  std::atomic<bool> go{false};
+  std::vector<std::int64_t> sums(8);
+  std::vector<std::int64_t> lengths(8);
+  std::vector<std::thread> readers;
+  for (int t = 0; t < 8; ++t)
+    readers.emplace_back([&, t] {
+      while (!go.load()) std::this_thread::yield();
+      std::int64_t sum = 0, length = 0;
+      for (int x : shared) sum += x, ++length;
+      sums[t] = sum;
+      lengths[t] = length;
+    });
+  go = true;
+  for (auto& r : readers) r.join();
+  for (int t = 0; t < 8; ++t) {
+    EXPECT_EQ(lengths[t], n);
+    EXPECT_EQ(sums[t], 3 * std::int64_t{n} * (n - 1) / 2);
+  }
+  EXPECT_TRUE(std::ranges::all_of(made, [](const auto& m) { return m.load() == 1; }));
+}
+
+}  // namespace

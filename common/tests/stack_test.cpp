@@ -1,0 +1,214 @@
+#include "fp/stack.hpp"
+
+#include <gtest/gtest.h>
+#include <pthread.h>
+
+#include <cstdint>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <thread>
+#include <type_traits>
+#include <vector>
+
+namespace {
+
+constexpr std::uint64_t kMillion = 1'000'000;
+constexpr std::size_t kKiB = 1024;
+constexpr std::size_t kMiB = 1024 * kKiB;
+
+// A red zone larger than any stack these tests run on, so that every guarded
+// call moves to a segment.
+constexpr std::size_t kMoreThanAnyStack = 64 * kMiB;
+
+struct Sizes {
+  std::size_t redZone = fp::detail::kDefaultRedZone;
+  std::size_t segmentSize = fp::detail::kDefaultSegmentSize;
+};
+
+// Sums 1..n recursively, one guarded level per number. Each level keeps a
+// buffer live across the nested call, so a million levels need far more than
+// an 8 MiB stack. Records how many segments were mapped at the deepest point.
+struct DeepSum {
+  Sizes sizes;
+  std::size_t segmentsAtBottom = 0;
+
+  std::uint64_t operator()(std::uint64_t n) {
+    if (n == 0) {
+      segmentsAtBottom = fp::detail::mappedSegments();
+      return 0;
+    }
+    volatile std::uint64_t keep[8];
+    keep[n % 8] = n;
+    const std::uint64_t below = fp::ensureStack(sizes.redZone, sizes.segmentSize, [&] { return (*this)(n - 1); });
+    return keep[n % 8] + below;
+  }
+};
+
+constexpr std::uint64_t sumTo(std::uint64_t n) { return n * (n + 1) / 2; }
+
+struct DepthError : std::runtime_error {
+  DepthError(const std::string& what, std::uint64_t depth) : std::runtime_error(what), depth(depth) {}
+  std::uint64_t depth;
+};
+
+// Recurses through the guard and throws DepthError once `depth` reaches `throwAt`.
+[[gnu::noinline]] std::uint64_t throwAtDepth(std::uint64_t depth, std::uint64_t throwAt) {
+  if (depth == throwAt) throw DepthError("failed at depth " + std::to_string(depth), depth);
+  volatile std::uint64_t keep[8];
+  keep[depth % 8] = depth;
+  const std::uint64_t below = fp::ensureStack([&] { return throwAtDepth(depth + 1, throwAt); });
+  return keep[depth % 8] + below;
+}
+
+// Runs fn on a new pthread with the given stack size, or on a std::thread with
+// its default stack when stackSize is 0.
+template <class Fn>
+void runOnThread(std::size_t stackSize, Fn fn) {
+  if (stackSize == 0) {
+    std::thread(fn).join();
+    return;
+  }
+  pthread_attr_t attr;
+  ASSERT_EQ(pthread_attr_init(&attr), 0);
+  ASSERT_EQ(pthread_attr_setstacksize(&attr, stackSize), 0);
+  pthread_t thread;
+  auto body = [](void* p) -> void* {
+    (*static_cast<Fn*>(p))();
+    return nullptr;
+  };
+  ASSERT_EQ(pthread_create(&thread, &attr, body, &fn), 0);
+  pthread_attr_destroy(&attr);
+  ASSERT_EQ(pthread_join(thread, nullptr), 0);
+}
+
+TEST(EnsureStack, MillionLevelRecursionChainsSegmentsAndReleasesThem) {
+  const Sizes cases[] = {
+      {},                  // The defaults.
+      {16 * kKiB, 64 * kKiB},  // Many small segments.
+      {64 * kKiB, 16 * kKiB},  // A segment size below the red zone is raised.
+      {1 * kMiB, 8 * kMiB},
+  };
+  for (const Sizes& sizes : cases) {
+    SCOPED_TRACE(testing::Message() << "red zone " << sizes.redZone << ", segment " << sizes.segmentSize);
+    DeepSum sum{sizes};
+    EXPECT_EQ(sum(kMillion), sumTo(kMillion));
+    EXPECT_GT(sum.segmentsAtBottom, 2u);
+    EXPECT_LE(fp::detail::mappedSegments(), 1u);  // At most the spare outlives the recursion.
+  }
+}
+
+TEST(EnsureStack, ExceptionFromDeepInsidePropagatesUnchanged) {
+  for (int round = 0; round < 2; ++round) {
+    try {
+      throwAtDepth(0, 900'000);
+      ADD_FAILURE() << "no exception";
+    } catch (const DepthError& e) {
+      EXPECT_STREQ(e.what(), "failed at depth 900000");
+      EXPECT_EQ(e.depth, 900'000u);
+    }
+    EXPECT_LE(fp::detail::mappedSegments(), 1u);
+    DeepSum sum;
+    EXPECT_EQ(sum(kMillion), sumTo(kMillion));
+  }
+}
+
+// Records entry and exit of each level, so any call skipped, repeated or
+// reordered by a switch shows up in the trace.
+void trace(std::vector<int>& events, int level, int depth) {
+  events.push_back(level);
+  if (level + 1 < depth) fp::ensureStack([&] { trace(events, level + 1, depth); });
+  events.push_back(-level);
+}
+
+TEST(EnsureStack, KeepsTheOrderOfCalls) {
+  constexpr int kDepth = 300'000;  // Deep enough to leave the thread's stack.
+  std::vector<int> events;
+  events.reserve(2 * kDepth);
+  trace(events, 0, kDepth);
+  std::vector<int> expected;
+  for (int i = 0; i < kDepth; ++i) expected.push_back(i);
+  for (int i = kDepth - 1; i >= 0; --i) expected.push_back(-i);
+  EXPECT_EQ(events, expected);
+}
+
+struct RvalueOnly {
+  int operator()() && { return 5; }
+};
+
+TEST(EnsureStack, ResultsKeepTheirTypeAndValueCategory) {
+  struct Path {
+    const char* name;
+    std::size_t redZone;
+    bool switches;
+  };
+  for (const Path& path : {Path{"room to spare", 4 * kKiB, false}, Path{"stack exhausted", kMoreThanAnyStack, true}}) {
+    SCOPED_TRACE(path.name);
+    const std::size_t rz = path.redZone;
+    const std::uintptr_t limitInside = fp::ensureStack(rz, rz, [] { return fp::detail::stackLimit; });
+    EXPECT_EQ(limitInside != fp::detail::stackLimit, path.switches);
+
+    int x = 1;
+    decltype(auto) lref = fp::ensureStack(rz, rz, [&]() -> int& { return x; });
+    static_assert(std::is_same_v<decltype(lref), int&>);
+    EXPECT_EQ(&lref, &x);
+
+    decltype(auto) rref = fp::ensureStack(rz, rz, [&]() -> int&& { return std::move(x); });
+    static_assert(std::is_same_v<decltype(rref), int&&>);
+    EXPECT_EQ(&rref, &x);
+
+    bool ran = false;
+    static_assert(std::is_void_v<decltype(fp::ensureStack(rz, rz, [&] { ran = true; }))>);
+    fp::ensureStack(rz, rz, [&] { ran = true; });
+    EXPECT_TRUE(ran);
+
+    std::unique_ptr<int> owned = fp::ensureStack(rz, rz, [p = std::make_unique<int>(7)]() mutable { return std::move(p); });
+    ASSERT_NE(owned, nullptr);
+    EXPECT_EQ(*owned, 7);
+
+    EXPECT_EQ(fp::ensureStack(rz, rz, [] { return std::string(100, 'z'); }), std::string(100, 'z'));
+    EXPECT_EQ(fp::ensureStack(rz, rz, RvalueOnly{}), 5);
+  }
+}
+
+TEST(EnsureStackConcurrency, MillionLevelRecursionOnThreadsOfAnyStackSize) {
+  const std::size_t stackSizes[] = {0, 256 * kKiB, 64 * kKiB, 16 * kMiB};
+  for (std::size_t stackSize : stackSizes) {
+    SCOPED_TRACE(testing::Message() << "thread stack " << stackSize);
+    const std::size_t before = fp::detail::mappedSegments();
+    DeepSum sum;
+    std::uint64_t result = 0;
+    runOnThread(stackSize, [&] { result = sum(kMillion); });
+    EXPECT_EQ(result, sumTo(kMillion));
+    EXPECT_GT(sum.segmentsAtBottom, before + 2);
+    EXPECT_EQ(fp::detail::mappedSegments(), before);  // The thread's spare is unmapped at exit.
+  }
+}
+
+TEST(EnsureStackConcurrency, ThreadsRecurseAndThrowAtOnce) {
+  const std::size_t before = fp::detail::mappedSegments();
+  constexpr int kThreads = 4;
+  std::uint64_t sums[kThreads] = {};
+  std::string errors[kThreads];
+  std::vector<std::thread> threads;
+  for (int t = 0; t < kThreads; ++t) {
+    threads.emplace_back([&, t] {
+      for (int round = 0; round < 2; ++round) {
+        try {
+          throwAtDepth(0, 900'000 + t);
+        } catch (const DepthError& e) {
+          errors[t] = e.what();
+        }
+        sums[t] = DeepSum{}(kMillion);
+      }
+    });
+  }
+  for (std::thread& thread : threads) thread.join();
+  for (int t = 0; t < kThreads; ++t) {
+    EXPECT_EQ(errors[t], "failed at depth " + std::to_string(900'000 + t));
+    EXPECT_EQ(sums[t], sumTo(kMillion));
+  }
+  EXPECT_EQ(fp::detail::mappedSegments(), before);
+}
+
+}  // namespace
