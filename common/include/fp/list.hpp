@@ -345,7 +345,9 @@ class List {
   std::size_t pos_ = 0;  // the first element's offset, when node_ is a chunk
 };
 
-// A multi-pass iterator that borrows the list: valid while some copy of the list lives.
+// A multi-pass iterator that borrows the list: valid while some copy of the list lives. It
+// walks a contiguous run as a pointer, so that walking a buffer costs what walking an array
+// does; a cell is a run of one.
 template <class T>
 class List<T>::iterator {
  public:
@@ -356,10 +358,11 @@ class List<T>::iterator {
   using iterator_category = std::forward_iterator_tag;
 
   iterator() = default;
-  reference operator*() const { return headAt(p_); }
-  pointer operator->() const { return &headAt(p_); }
+  reference operator*() const { return *at_; }
+  pointer operator->() const { return at_; }
   iterator& operator++() {
-    p_ = next(p_);
+    if (++at_ == stop_) enter(node_->kind == detail::ListKind::Cell ? settle(asCell(node_).tail)
+                                                                    : settle(asChunk(node_).rest));
     return *this;
   }
   iterator operator++(int) {
@@ -367,12 +370,30 @@ class List<T>::iterator {
     ++*this;
     return old;
   }
-  friend bool operator==(const iterator&, const iterator&) = default;
+  // Every element has its own address, so the address alone tells places apart.
+  friend bool operator==(const iterator& a, const iterator& b) { return a.at_ == b.at_; }
 
  private:
   friend class List;
-  explicit iterator(Pos p) : p_(p) {}
-  Pos p_;
+  explicit iterator(Pos p) { enter(p); }
+
+  void enter(Pos p) {
+    node_ = p.node;
+    if (!node_) {
+      at_ = stop_ = nullptr;
+    } else if (node_->kind == detail::ListKind::Cell) {
+      at_ = &asCell(node_).head;
+      stop_ = at_ + 1;
+    } else {
+      const auto& chunk = asChunk(node_);
+      at_ = chunk.data + p.pos;
+      stop_ = chunk.data + chunk.size;
+    }
+  }
+
+  const T* at_ = nullptr;
+  const T* stop_ = nullptr;
+  Node* node_ = nullptr;
 };
 
 // The elements of `xs` followed by those of `ys`, computed as they are read; `ys` (a List, or

@@ -1,0 +1,117 @@
+// fp::List against the plain loops and containers a user would write instead.
+//
+// Run: build with -DFP_BUILD_BENCH=ON, then ./build/bench/list_bench. Each pair runs in one
+// process, so the ratio between them holds on a noisy machine.
+#include <benchmark/benchmark.h>
+#include <sys/resource.h>
+
+#include <cstdint>
+#include <numeric>
+#include <vector>
+
+#include "fp/consume.hpp"
+#include "fp/generate.hpp"
+#include "fp/list.hpp"
+
+namespace {
+
+constexpr std::int64_t kCells = 1'000'000;
+
+// Builds a list cell by cell with `cons` (from the back), then walks it.
+void BM_ConsBuildAndWalk(benchmark::State& state) {
+  for (auto _ : state) {
+    fp::List<std::int64_t> xs;
+    for (std::int64_t i = kCells; i > 0; --i) xs = fp::List<std::int64_t>::cons(i, std::move(xs));
+    std::int64_t sum = 0;
+    for (std::int64_t x : xs) sum += x;
+    benchmark::DoNotOptimize(sum);
+  }
+  state.SetItemsProcessed(state.iterations() * kCells);
+}
+BENCHMARK(BM_ConsBuildAndWalk)->Unit(benchmark::kMillisecond);
+
+// Builds a list on demand, each cell suspended with `lazy`, and walks it once with `consume`.
+fp::List<std::int64_t> countFrom(std::int64_t i, std::int64_t end) {
+  return fp::List<std::int64_t>::lazy([i, end] {
+    return i == end ? fp::List<std::int64_t>()
+                    : fp::List<std::int64_t>::cons(i, countFrom(i + 1, end));
+  });
+}
+void BM_LazyBuildAndConsume(benchmark::State& state) {
+  for (auto _ : state) {
+    std::int64_t sum = 0;
+    for (std::int64_t x : fp::consume(countFrom(0, kCells))) sum += x;
+    benchmark::DoNotOptimize(sum);
+  }
+  state.SetItemsProcessed(state.iterations() * kCells);
+}
+BENCHMARK(BM_LazyBuildAndConsume)->Unit(benchmark::kMillisecond);
+
+// The same through the generator and `take`, two suspended layers per cell.
+void BM_IotaTakeConsume(benchmark::State& state) {
+  for (auto _ : state) {
+    std::int64_t sum = 0;
+    for (std::int64_t x : fp::consume(fp::iota<std::int64_t>(0).take(kCells))) sum += x;
+    benchmark::DoNotOptimize(sum);
+  }
+  state.SetItemsProcessed(state.iterations() * kCells);
+}
+BENCHMARK(BM_IotaTakeConsume)->Unit(benchmark::kMillisecond);
+
+// The peer of the three above: a std::vector filled and summed.
+void BM_VectorBuildAndWalk(benchmark::State& state) {
+  for (auto _ : state) {
+    std::vector<std::int64_t> xs;
+    for (std::int64_t i = 0; i < kCells; ++i) xs.push_back(i);
+    benchmark::DoNotOptimize(std::accumulate(xs.begin(), xs.end(), std::int64_t{0}));
+  }
+  state.SetItemsProcessed(state.iterations() * kCells);
+}
+BENCHMARK(BM_VectorBuildAndWalk)->Unit(benchmark::kMillisecond);
+
+// Walking a list made `from` a vector, against walking the vector itself.
+const std::vector<std::int64_t>& numbers() {
+  static const std::vector<std::int64_t> xs = [] {
+    std::vector<std::int64_t> v(kCells);
+    std::iota(v.begin(), v.end(), 0);
+    return v;
+  }();
+  return xs;
+}
+void BM_WalkListFromVector(benchmark::State& state) {
+  const auto xs = fp::List<std::int64_t>::from(numbers());
+  for (auto _ : state) {
+    std::int64_t sum = 0;
+    for (std::int64_t x : xs) sum += x;
+    benchmark::DoNotOptimize(sum);
+  }
+  state.SetItemsProcessed(state.iterations() * kCells);
+}
+BENCHMARK(BM_WalkListFromVector);
+void BM_WalkVector(benchmark::State& state) {
+  const auto& xs = numbers();
+  for (auto _ : state) {
+    std::int64_t sum = 0;
+    for (std::int64_t x : xs) sum += x;
+    benchmark::DoNotOptimize(sum);
+  }
+  state.SetItemsProcessed(state.iterations() * kCells);
+}
+BENCHMARK(BM_WalkVector);
+
+// A hundred million generated cells consumed; reports the process's peak resident memory.
+// Run it alone (--benchmark_filter=Consume100M) for the peak to be this walk's own.
+void BM_Consume100M(benchmark::State& state) {
+  for (auto _ : state) {
+    std::int64_t sum = 0;
+    for (std::int64_t x : fp::consume(fp::iota<std::int64_t>(0).take(100'000'000))) sum += x;
+    benchmark::DoNotOptimize(sum);
+  }
+  rusage usage{};
+  getrusage(RUSAGE_SELF, &usage);
+  state.counters["peak_rss_MiB"] = static_cast<double>(usage.ru_maxrss) / 1024.0;
+  state.SetItemsProcessed(state.iterations() * 100'000'000);
+}
+BENCHMARK(BM_Consume100M)->Unit(benchmark::kSecond)->Iterations(1);
+
+}  // namespace
