@@ -4,9 +4,29 @@
 #include <cstdlib>
 #include <new>
 
+#if defined(__has_feature)
+#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer)
+#define FP_SANITIZED 1
+#endif
+#endif
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+#define FP_SANITIZED 1
+#endif
+
 namespace {
 std::atomic<std::int64_t> allocations{0};
+}  // namespace
 
+std::int64_t fp::testing::allocationCount() noexcept {
+  return allocations.load(std::memory_order_relaxed);
+}
+
+#ifdef FP_SANITIZED
+bool fp::testing::allocationsCounted() noexcept { return false; }
+#else
+bool fp::testing::allocationsCounted() noexcept { return true; }
+
+namespace {
 void* allocate(std::size_t size) {
   allocations.fetch_add(1, std::memory_order_relaxed);
   if (void* p = std::malloc(size ? size : 1)) return p;
@@ -14,13 +34,10 @@ void* allocate(std::size_t size) {
 }
 }  // namespace
 
-std::int64_t fp::testing::allocationCount() noexcept {
-  return allocations.load(std::memory_order_relaxed);
-}
-
 void* operator new(std::size_t size) { return allocate(size); }
 void* operator new[](std::size_t size) { return allocate(size); }
 void operator delete(void* p) noexcept { std::free(p); }
 void operator delete[](void* p) noexcept { std::free(p); }
 void operator delete(void* p, std::size_t) noexcept { std::free(p); }
 void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
+#endif

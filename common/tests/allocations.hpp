@@ -1,11 +1,12 @@
 // Counts the heap allocations of the test process, so that tests can state how many an
-// operation makes.
+// operation makes. Sanitizer runtimes own operator new, so under them nothing is counted.
 #pragma once
 
 #include <cstdint>
 
 namespace fp::testing {
 
+bool allocationsCounted() noexcept;
 std::int64_t allocationCount() noexcept;
 
 // The allocations made while a scope ran.
@@ -19,3 +20,8 @@ class AllocationsSince {
 };
 
 }  // namespace fp::testing
+
+// Skips the current test when allocations are not counted.
+#define FP_REQUIRE_ALLOCATION_COUNTS()                                              \
+  if (!::fp::testing::allocationsCounted()) GTEST_SKIP() << "allocations are not counted " \
+                                                            "under sanitizers"

@@ -37,6 +37,7 @@ TEST(Deferred, UnusedComputationNeverRuns) {
 }
 
 TEST(Deferred, ReadyValueIsHeldWithoutAllocation) {
+  FP_REQUIRE_ALLOCATION_COUNTS();
   const fp::testing::AllocationsSince allocations;
   Deferred<long> ready(7L);
   Deferred<long> copy = ready;

@@ -121,7 +121,7 @@ class List {
   // The empty list.
   List() = default;
   // The given elements, in one contiguous buffer.
-  List(std::initializer_list<T> items) : List(from(std::ranges::subrange(items))) {}
+  List(std::initializer_list<T> items) : List(copy(items)) {}
 
   // The elements of a finite range, in one contiguous buffer. An rvalue std::vector<T> or
   // std::basic_string<T> becomes the buffer itself; other ranges are copied into one.
@@ -136,13 +136,7 @@ class List {
                           std::same_as<Items, std::basic_string<T>>)) {
       return buffer(std::move(items));
     } else {
-      std::vector<T> copy;
-      if constexpr (std::ranges::sized_range<R>) copy.reserve(std::ranges::size(items));
-      for (auto&& x : items) copy.emplace_back(std::forward<decltype(x)>(x));
-      if constexpr (std::same_as<T, bool>)
-        return buffer(detail::BoolArray(copy));
-      else
-        return buffer(std::move(copy));
+      return copy(std::forward<R>(items));
     }
   }
 
@@ -270,6 +264,17 @@ class List {
 
   explicit List(detail::Ref<Node> node, std::size_t pos = 0) noexcept
       : node_(std::move(node)), pos_(pos) {}
+
+  template <class R>
+  static List copy(R&& items) {
+    std::vector<T> copy;
+    if constexpr (std::ranges::sized_range<R>) copy.reserve(std::ranges::size(items));
+    for (auto&& x : items) copy.emplace_back(std::forward<decltype(x)>(x));
+    if constexpr (std::same_as<T, bool>)
+      return buffer(detail::BoolArray(copy));
+    else
+      return buffer(std::move(copy));
+  }
 
   template <class Storage>
   static List buffer(Storage&& items) {
