@@ -24,6 +24,7 @@
 
 #include "fp/deferred.hpp"
 #include "fp/detail/boxed.hpp"
+#include "fp/stack.hpp"
 #include "fp/list.hpp"
 #include "fp/monoid.hpp"
 #include "fp/nonempty.hpp"
@@ -65,7 +66,9 @@ template <class M, class F, class A>
 typename M::Value foldMapList(const M& m, const F& f, const List<A>& xs) {
   if (xs.empty()) return m.mempty();
   return m.append(typename M::Value(std::invoke(f, xs.head())),
-                  [m, f, rest = xs.tail()] { return foldMapList(m, f, rest); });
+                  [m, f, rest = xs.tail()] {
+                    return ensureStack([&] { return foldMapList(m, f, rest); });
+                  });
 }
 
 template <class F, class Z, class A>

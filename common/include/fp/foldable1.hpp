@@ -17,6 +17,7 @@
 #include "fp/detail/boxed.hpp"
 #include "fp/monoid.hpp"
 #include "fp/nonempty.hpp"
+#include "fp/stack.hpp"
 
 namespace fp {
 
@@ -30,7 +31,7 @@ typename S::Value foldMap1From(const S& s, const F& f, const A& x, const List<A>
   auto next = rest.uncons();
   if (!next) return typename S::Value(std::invoke(f, x));
   return s.append(typename S::Value(std::invoke(f, x)), [s, f, next = std::move(*next)] {
-    return foldMap1From(s, f, next.first, next.second);
+    return ensureStack([&] { return foldMap1From(s, f, next.first, next.second); });
   });
 }
 

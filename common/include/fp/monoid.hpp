@@ -26,6 +26,7 @@
 #include "fp/deferred.hpp"
 #include "fp/list.hpp"
 #include "fp/nonempty.hpp"
+#include "fp/stack.hpp"
 
 namespace fp {
 
@@ -82,7 +83,7 @@ struct SemigroupDefaults {
     auto next = rest.uncons();
     if (!next) return finish(m, first);
     return m.append(first, [m, next = std::move(*next), finish] {
-      return combineRight(m, next.first, next.second, finish);
+      return ensureStack([&] { return combineRight(m, next.first, next.second, finish); });
     });
   }
 };

@@ -18,6 +18,7 @@
 #include "fp/detail/boxed.hpp"
 #include "fp/list.hpp"
 #include "fp/nonempty.hpp"
+#include "fp/stack.hpp"
 #include "fp/ziplist.hpp"
 
 namespace fp {
@@ -48,7 +49,9 @@ auto traverseList(const E& effect, const F& f, const List<A>& xs)
   return effect.liftA2(
       [](const B& b, auto&& rest) { return List<B>::cons(b, restList<B>(rest)); },
       std::invoke(f, xs.head()),
-      [effect, f, rest = xs.tail()] { return traverseList<B>(effect, f, rest); });
+      [effect, f, rest = xs.tail()] {
+        return ensureStack([&] { return traverseList<B>(effect, f, rest); });
+      });
 }
 
 template <class E, class F, class A>

@@ -4,11 +4,17 @@
 // every later caller sees it done. A computation that throws leaves the guard as it was, so the
 // next caller tries again. A computation that needs its own result (a value defined in terms of
 // itself) would wait for itself forever; the guard notices and throws instead.
+//
+// Computations nest (forcing one value forces the next inside it), so each one runs under
+// `fp::ensureStack`: a chain of any depth continues on fresh stack segments instead of
+// overflowing the thread's stack.
 #pragma once
 
 #include <atomic>
 #include <cstdint>
 #include <stdexcept>
+
+#include "fp/stack.hpp"
 
 namespace fp::detail {
 
@@ -60,7 +66,7 @@ class Once {
     const Frame frame{this, running_};
     running_ = &frame;
     try {
-      run(context);
+      ensureStack([&] { run(context); });
     } catch (...) {
       running_ = frame.outer;
       finish(kIdle);
