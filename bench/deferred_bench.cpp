@@ -1,0 +1,43 @@
+// The cost of forcing deferred values, and of the stack-growth guard on that path.
+//
+// CMake builds this file twice: deferred_bench with the guard and deferred_bench_unguarded
+// with FP_NO_STACK_GUARD, which calls computations directly. bench/guard_overhead runs both
+// and prints the ratio of their times.
+#include <benchmark/benchmark.h>
+
+#include <cstdint>
+
+#include "fp/deferred.hpp"
+
+namespace {
+
+// Reading a value that is already known: no computation, no guard.
+void BM_ForceReady(benchmark::State& state) {
+  const fp::Deferred<std::int64_t> ready(std::int64_t{42});
+  for (auto _ : state) benchmark::DoNotOptimize(ready.get());
+}
+BENCHMARK(BM_ForceReady);
+
+// Making and forcing one deferred value: one computation through the guard.
+void BM_ForceOne(benchmark::State& state) {
+  std::int64_t seed = 1;
+  for (auto _ : state) {
+    const auto d = fp::defer([&seed] { return seed * 3; });
+    benchmark::DoNotOptimize(d.get());
+  }
+}
+BENCHMARK(BM_ForceOne);
+
+// A chain of 16 deferred values, each forcing its predecessor: 16 nested guarded forcings.
+void BM_ForceShallowChain(benchmark::State& state) {
+  for (auto _ : state) {
+    fp::Deferred<std::int64_t> chain = fp::defer([] { return std::int64_t{0}; });
+    for (int i = 0; i < 16; ++i)
+      chain = fp::defer([previous = chain] { return previous.get() + 1; });
+    benchmark::DoNotOptimize(chain.get());
+  }
+  state.SetItemsProcessed(state.iterations() * 17);
+}
+BENCHMARK(BM_ForceShallowChain);
+
+}  // namespace
