@@ -1,8 +1,8 @@
 // The cost of forcing deferred values, and of the stack-growth guard on that path.
 //
 // CMake builds this file twice: deferred_bench with the guard and deferred_bench_unguarded
-// with FP_NO_STACK_GUARD, which calls computations directly. bench/guard_overhead runs both
-// and prints the ratio of their times.
+// with FP_NO_STACK_GUARD, which calls computations directly. Run both, alternately and with
+// --benchmark_repetitions, and compare the medians: the ratio is the guard's cost.
 #include <benchmark/benchmark.h>
 
 #include <cstdint>
