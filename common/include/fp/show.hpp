@@ -16,11 +16,8 @@
 #pragma once
 
 #include <charconv>
-#include <concepts>
-#include <cstdint>
 #include <ostream>
 #include <string>
-#include <string_view>
 #include <type_traits>
 #include <utility>
 
