@@ -200,40 +200,17 @@ class List {
   List drop(std::int64_t n) const {
     if (n <= 0) return *this;
     return lazy([xs = *this, n] {
-      Pos p = xs.settled();
-      for (auto left = static_cast<std::uint64_t>(n); p.node && left > 0;) {
-        if (p.node->kind == detail::ListKind::Chunk) {
-          const auto& chunk = asChunk(p.node);
-          const std::uint64_t available = chunk.size - p.pos;
-          if (left < available) {
-            p.pos += static_cast<std::size_t>(left);
-            break;
-          }
-          left -= available;
-          p = settle(chunk.rest);
-        } else {
-          p = next(p);
-          --left;
-        }
-      }
-      return at(p);
+      auto left = static_cast<std::uint64_t>(n);
+      return at(skip(xs.settled(), left));
     });
   }
 
   // The number of elements; walks the whole list.
   std::int64_t length() const {
-    std::int64_t n = 0;
-    for (Pos p = settled(); p.node;) {
-      if (p.node->kind == detail::ListKind::Chunk) {
-        const auto& chunk = asChunk(p.node);
-        n += static_cast<std::int64_t>(chunk.size - p.pos);
-        p = settle(chunk.rest);
-      } else {
-        ++n;
-        p = next(p);
-      }
-    }
-    return n;
+    constexpr auto all = static_cast<std::uint64_t>(INT64_MAX);
+    auto left = all;
+    skip(settled(), left);
+    return static_cast<std::int64_t>(all - left);
   }
 
   std::vector<T> toVector() const { return std::vector<T>(begin(), end()); }
@@ -259,7 +236,6 @@ class List {
   struct Pos {
     Node* node = nullptr;
     std::size_t pos = 0;
-    friend bool operator==(const Pos&, const Pos&) = default;
   };
 
   explicit List(detail::Ref<Node> node, std::size_t pos = 0) noexcept
@@ -339,11 +315,25 @@ class List {
     const auto& chunk = asChunk(p.node);
     return p.pos + 1 < chunk.size ? List(detail::Ref<Node>::share(p.node), p.pos + 1) : chunk.rest;
   }
-  static Pos next(Pos p) {
-    if (p.node->kind == detail::ListKind::Cell) return settle(asCell(p.node).tail);
-    const auto& chunk = asChunk(p.node);
-    if (p.pos + 1 < chunk.size) return {p.node, p.pos + 1};
-    return settle(chunk.rest);
+  // Where the list goes on after the cell or the whole chunk `n`.
+  static Pos afterRun(const Node* n) {
+    return settle(n->kind == detail::ListKind::Cell ? asCell(n).tail : asChunk(n).rest);
+  }
+  // Skips up to `count` elements, a contiguous run at a time (a cell is a run of one); lowers
+  // `count` by the number skipped.
+  static Pos skip(Pos p, std::uint64_t& count) {
+    while (p.node && count > 0) {
+      const std::uint64_t run =
+          p.node->kind == detail::ListKind::Chunk ? asChunk(p.node).size - p.pos : 1;
+      if (count < run) {
+        p.pos += static_cast<std::size_t>(count);
+        count = 0;
+        break;
+      }
+      count -= run;
+      p = afterRun(p.node);
+    }
+    return p;
   }
 
   detail::Ref<Node> node_;
@@ -366,8 +356,7 @@ class List<T>::iterator {
   reference operator*() const { return *at_; }
   pointer operator->() const { return at_; }
   iterator& operator++() {
-    if (++at_ == stop_) enter(node_->kind == detail::ListKind::Cell ? settle(asCell(node_).tail)
-                                                                    : settle(asChunk(node_).rest));
+    if (++at_ == stop_) enter(afterRun(node_));
     return *this;
   }
   iterator operator++(int) {
