@@ -1,7 +1,5 @@
 // Deeply nested forcing on the default stack: every level of these structures forces the next
 // one inside it, a million levels deep.
-#include <pthread.h>
-
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -13,6 +11,7 @@
 #include "fp/deferred.hpp"
 #include "fp/generate.hpp"
 #include "fp/list.hpp"
+#include "threads.hpp"
 
 namespace {
 
@@ -94,30 +93,11 @@ TEST(DeepForcing, ExceptionFromDeepInsideReachesTheCallerIntact) {
   EXPECT_EQ(chain(kDepth).get(), kDepth - 1) << "deep forcing still works afterwards";
 }
 
-// Runs `body` on a new thread with the given stack size; false if the thread was not created.
-bool onThreadWithStack(std::size_t stackBytes, std::function<void()> body) {
-  pthread_attr_t attr;
-  pthread_attr_init(&attr);
-  pthread_attr_setstacksize(&attr, stackBytes);
-  pthread_t thread;
-  const int created = pthread_create(
-      &thread, &attr,
-      [](void* run) -> void* {
-        (*static_cast<std::function<void()>*>(run))();
-        return nullptr;
-      },
-      &body);
-  pthread_attr_destroy(&attr);
-  if (created != 0) return false;
-  pthread_join(thread, nullptr);
-  return true;
-}
-
 TEST(DeepForcingConcurrency, SmallThreadStacksGrowToo) {
   std::int64_t results[std::size(kDeepCases)];
-  ASSERT_TRUE(onThreadWithStack(256 << 10, [&] {
+  fp::testing::runOnThread(256 << 10, [&] {
     for (std::size_t i = 0; i < std::size(kDeepCases); ++i) results[i] = kDeepCases[i].run();
-  }));
+  });
   for (std::size_t i = 0; i < std::size(kDeepCases); ++i)
     EXPECT_EQ(results[i], kDeepCases[i].expected) << kDeepCases[i].name;
 }

@@ -11,7 +11,11 @@
 #include <type_traits>
 #include <vector>
 
+#include "threads.hpp"
+
 namespace {
+
+using fp::testing::runOnThread;
 
 constexpr std::uint64_t kMillion = 1'000'000;
 constexpr std::size_t kKiB = 1024;
@@ -55,27 +59,6 @@ struct DepthError : std::runtime_error {
   keep[depth % 8] = depth;
   const std::uint64_t below = fp::ensureStack([&] { return throwAtDepth(depth + 1, throwAt); });
   return keep[depth % 8] + below;
-}
-
-// Runs fn on a new pthread with the given stack size, or on a std::thread with
-// its default stack when stackSize is 0.
-template <class Fn>
-void runOnThread(std::size_t stackSize, Fn fn) {
-  if (stackSize == 0) {
-    std::thread(fn).join();
-    return;
-  }
-  pthread_attr_t attr;
-  ASSERT_EQ(pthread_attr_init(&attr), 0);
-  ASSERT_EQ(pthread_attr_setstacksize(&attr, stackSize), 0);
-  pthread_t thread;
-  auto body = [](void* p) -> void* {
-    (*static_cast<Fn*>(p))();
-    return nullptr;
-  };
-  ASSERT_EQ(pthread_create(&thread, &attr, body, &fn), 0);
-  pthread_attr_destroy(&attr);
-  ASSERT_EQ(pthread_join(thread, nullptr), 0);
 }
 
 TEST(EnsureStack, MillionLevelRecursionChainsSegmentsAndReleasesThem) {
