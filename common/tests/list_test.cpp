@@ -8,6 +8,7 @@
 #include <fstream>
 #include <list>
 #include <ranges>
+#include <span>
 #include <stdexcept>
 #include <string>
 #include <thread>
@@ -29,6 +30,8 @@ using Ints = std::vector<int>;
 static_assert(std::ranges::forward_range<List<int>>);
 static_assert(std::ranges::input_range<fp::Consumed<int>>);
 static_assert(std::ranges::view<fp::Consumed<int>>);
+static_assert(std::ranges::forward_range<List<int>::Runs>);
+static_assert(std::ranges::view<List<int>::Runs>);
 
 // A list 0, 1, 2, ... whose every cell is made by `lazy`, counting the cells made.
 List<int> countedFrom(int n, int& made) {
@@ -187,6 +190,40 @@ TEST(List, BuffersCostConstantAllocationsAndWalkingThemNone) {
   const fp::testing::AllocationsSince fromInitializerList;
   const List<int> small{1, 2, 3, 4, 5, 6, 7, 8};
   EXPECT_LE(fromInitializerList.count(), 2);
+}
+
+TEST(List, RunsAreTheBuffersAndCellsTheListGoesThrough) {
+  std::vector<int> storage{1, 2, 3, 4, 5};
+  const int* data = storage.data();
+  const List<int> buffer = List<int>::from(std::move(storage));
+  // A cell, a slice of the buffer, a suspended part, the rest of the buffer.
+  const List<int> xs = List<int>::cons(
+      0, fp::append(buffer.take(2), List<int>::lazy([=] { return buffer.drop(2); })));
+
+  std::vector<std::vector<int>> runs;
+  for (std::span<const int> run : xs.runs()) runs.emplace_back(run.begin(), run.end());
+  EXPECT_EQ(runs, (std::vector<std::vector<int>>{{0}, {1, 2}, {3, 4, 5}}));
+  EXPECT_EQ(xs.tail().run().data(), data) << "a run points into the buffer";
+  EXPECT_TRUE(List<int>().run().empty());
+  EXPECT_TRUE(List<int>().runs().empty());
+
+  const List<int> rest = buffer.dropInRun(3);
+  EXPECT_EQ(&rest.head(), data + 3);
+  EXPECT_EQ(rest, (List<int>{4, 5}));
+  EXPECT_TRUE(buffer.dropInRun(5).empty());
+  EXPECT_EQ(xs.dropInRun(1), (List<int>{1, 2, 3, 4, 5})) << "past a cell";
+}
+
+TEST(List, ReadingTheFirstRunComputesNothingBeyondIt) {
+  int made = 0;
+  const List<int> xs = countedFrom(0, made);
+  EXPECT_EQ(xs.run().size(), 1u);
+  EXPECT_EQ(made, 1);
+  auto runs = xs.runs();
+  auto it = runs.begin();
+  ++it;
+  EXPECT_EQ((*it)[0], 1);
+  EXPECT_EQ(made, 2);
 }
 
 TEST(List, ZipListAndNonEmptyHoldTheSameCells) {

@@ -21,6 +21,15 @@
 // Iterating a list keeps it whole in memory, since the list itself holds its first cell. To
 // walk a long or unbounded list in bounded memory, hand it over to `fp::consume` and keep no
 // other copy of its head.
+//
+// Loops that want a pointer range walk a list a run at a time: a run is the stretch of a
+// contiguous buffer that the list goes through, or a single cell.
+//
+//   std::int64_t sum = 0;
+//   for (std::span<const int> run : xs.runs())          // as tight as a loop over an array
+//     for (int x : run) sum += x;
+//   std::span<const int> first = xs.run();               // the leading run, forced
+//   fp::List<int> rest = xs.dropInRun(first.size());     // O(1): shares the buffer
 #pragma once
 
 #include <algorithm>
@@ -33,6 +42,7 @@
 #include <memory>
 #include <optional>
 #include <ranges>
+#include <span>
 #include <stdexcept>
 #include <string>
 #include <type_traits>
@@ -117,6 +127,7 @@ class List {
  public:
   using value_type = T;
   class iterator;
+  class Runs;
 
   // The empty list.
   List() = default;
@@ -218,6 +229,22 @@ class List {
   iterator begin() const { return iterator(settled()); }
   iterator end() const { return iterator(); }
 
+  // The list's leading run: the rest of the contiguous buffer it starts in, or its first cell;
+  // empty for the empty list. Computes the first part of the list and nothing more.
+  std::span<const T> run() const { return runAt(settled()); }
+  // The list after the first `n` elements of `run()` (0 <= n <= run().size()), at once: a piece
+  // of a buffer shares it.
+  List dropInRun(std::size_t n) const {
+    const Pos p = settled();
+    if (n == 0 || !p.node) return at(p);
+    if (p.node->kind == detail::ListKind::Cell) return asCell(p.node).tail;
+    const auto& chunk = asChunk(p.node);
+    return p.pos + n < chunk.size ? List(detail::Ref<Node>::share(p.node), p.pos + n) : chunk.rest;
+  }
+  // The runs of the list, front to back, each a std::span<const T> valid while some copy of
+  // the list lives; the parts of the list are computed as the walk reaches them.
+  Runs runs() const;
+
   friend bool operator==(const List& a, const List& b)
     requires std::equality_comparable<T>
   {
@@ -306,6 +333,12 @@ class List {
   }
 
   static List at(Pos p) { return List(detail::Ref<Node>::share(p.node), p.pos); }
+  static std::span<const T> runAt(Pos p) {
+    if (!p.node) return {};
+    if (p.node->kind == detail::ListKind::Cell) return {&asCell(p.node).head, 1};
+    const auto& chunk = asChunk(p.node);
+    return {chunk.data + p.pos, chunk.size - p.pos};
+  }
   static const T& headAt(Pos p) {
     return p.node->kind == detail::ListKind::Cell ? asCell(p.node).head
                                                   : asChunk(p.node).data[p.pos];
@@ -389,6 +422,51 @@ class List<T>::iterator {
   const T* stop_ = nullptr;
   Node* node_ = nullptr;
 };
+
+// The runs of a list as a forward range of spans; see `List::runs`.
+template <class T>
+class List<T>::Runs : public std::ranges::view_interface<Runs> {
+ public:
+  class iterator {
+   public:
+    using value_type = std::span<const T>;
+    using difference_type = std::ptrdiff_t;
+    using iterator_concept = std::forward_iterator_tag;
+
+    iterator() = default;
+    std::span<const T> operator*() const { return runAt(at_); }
+    iterator& operator++() {
+      at_ = afterRun(at_.node);
+      return *this;
+    }
+    iterator operator++(int) {
+      iterator old = *this;
+      ++*this;
+      return old;
+    }
+    friend bool operator==(const iterator& a, const iterator& b) {
+      return a.at_.node == b.at_.node && a.at_.pos == b.at_.pos;
+    }
+
+   private:
+    friend class Runs;
+    explicit iterator(Pos p) : at_(p) {}
+    Pos at_;
+  };
+
+  Runs() = default;
+  explicit Runs(const List& xs) : list_(xs) {}
+  iterator begin() const { return iterator(list_.settled()); }
+  iterator end() const { return iterator(); }
+
+ private:
+  List list_;
+};
+
+template <class T>
+typename List<T>::Runs List<T>::runs() const {
+  return Runs(*this);
+}
 
 // The elements of `xs` followed by those of `ys`, computed as they are read; `ys` (a List, or
 // a callable such as fp::Deferred that returns one) is not looked at before `xs` is exhausted.
