@@ -1,0 +1,393 @@
+#include "meterline/progress_bar.hpp"
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdint>
+#include <ios>
+#include <limits>
+#include <optional>
+#include <sstream>
+#include <stdexcept>
+#include <streambuf>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "allocations.hpp"
+#include "meterline/label.hpp"
+#include "meterline/render.hpp"
+#include "meterline/style.hpp"
+
+namespace {
+
+using meterline::Label;
+using meterline::OnComplete;
+using meterline::Progress;
+using meterline::ProgressBar;
+using meterline::Style;
+using meterline::Text;
+using meterline::TimePoint;
+using meterline::Timing;
+using namespace std::chrono_literals;
+
+using Limits = std::numeric_limits<std::int64_t>;
+
+// A clock that moves only when told to, and a terminal of a chosen width.
+class FakePlatform : public meterline::Platform {
+ public:
+  TimePoint now() const override { return time; }
+  std::optional<std::int64_t> terminalWidth() const override {
+    ++widthQueries;
+    return columns;
+  }
+
+  TimePoint time{std::chrono::seconds(1'700'000'000)};
+  std::optional<std::int64_t> columns;
+  mutable int widthQueries = 0;
+};
+
+// A stream buffer that can be made to fail.
+class FailingBuffer : public std::stringbuf {
+ public:
+  bool failing = false;
+
+ protected:
+  std::streamsize xsputn(const char* s, std::streamsize n) override {
+    return failing ? 0 : std::stringbuf::xsputn(s, n);
+  }
+};
+
+class LiveBar : public testing::Test {
+ protected:
+  LiveBar() {
+    style.styleWidth = meterline::ConstantWidth{16};
+    style.stylePostfix = meterline::exact();
+  }
+
+  ProgressBar<> create(double rate, std::int64_t done, std::int64_t todo) {
+    return meterline::hNewProgressBar(out, style, rate, Progress<>{done, todo, {}}, platform);
+  }
+
+  // The line drawn for this progress, followed by the ending that the bar writes after it.
+  std::string drawing(std::int64_t done, std::int64_t todo) const {
+    const std::string ending = done < todo ? "\r"
+                               : style.styleOnComplete == OnComplete::WriteNewline ? "\n"
+                                                                                   : "\r\x1b[K";
+    return meterline::renderProgressBar(style, Progress<>{done, todo, {}}, Timing{}).str() + ending;
+  }
+
+  // What the bar wrote since the last call.
+  std::string written() {
+    std::string bytes = out.str();
+    out.str("");
+    return bytes;
+  }
+
+  std::ostringstream out;
+  FakePlatform platform;
+  Style<> style;
+};
+
+TEST_F(LiveBar, DrawsOnCreationWithTheEndingThatFitsTheProgress) {
+  create(10, 0, 10);
+  EXPECT_EQ(written(), "[........]  0/10\r");
+  create(10, 10, 10);
+  EXPECT_EQ(written(), "[========] 10/10\n");
+  create(10, 3, 0);  // a total of 0: always complete
+  EXPECT_EQ(written(), drawing(3, 0));
+  style.styleOnComplete = OnComplete::Clear;
+  create(10, 12, 10);
+  EXPECT_EQ(written(), "[========] 12/10\r\x1b[K");
+}
+
+TEST_F(LiveBar, RedrawsWhenTheDelayHasPassedOrTheProgressIsComplete) {
+  const auto bar = create(10, 0, 10);  // at most every 100 ms
+  written();
+  const struct {
+    std::chrono::milliseconds advance;
+    std::int64_t add;
+    std::string drawn;
+  } steps[] = {
+      {50ms, 1, ""},                    // 50 ms after creation: not yet
+      {100ms, 1, drawing(2, 10)},       // 150 ms: due, with what the first update recorded
+      {60ms, 1, ""},                    // 60 ms after that drawing
+      {41ms, 0, drawing(3, 10)},        // 101 ms: due, even for an update that adds nothing
+      {100ms, 1, ""},                   // exactly the delay is not more than the delay
+      {0ms, 6, drawing(10, 10)},        // complete: drawn at once
+      {0ms, 0, drawing(10, 10)},        // and again at every update while complete
+      {0ms, -5, ""},                    // back below the total: the delay applies again
+      {101ms, 0, drawing(5, 10)},
+      {-1000ms, 1, ""},                 // a time before the last drawing
+      {0ms, 4, drawing(10, 10)},
+  };
+  for (const auto& [advance, add, drawn] : steps) {
+    platform.time += advance;
+    meterline::incProgress(bar, add);
+    EXPECT_EQ(written(), drawn) << "after adding " << add;
+  }
+}
+
+TEST_F(LiveBar, ClearsTheLineOnCompletionWhenTheStyleSaysSo) {
+  style.styleOnComplete = OnComplete::Clear;
+  const auto bar = create(10, 0, 2);
+  written();
+  meterline::incProgress(bar, 2);
+  EXPECT_EQ(written(), "[==========] 2/2\r\x1b[K");
+}
+
+TEST_F(LiveBar, DrawsOnlyCompleteProgressAtRateZeroAndEveryUpdateAtANegativeRate) {
+  const auto never = create(0, 0, 2);
+  written();
+  platform.time += 1h;
+  meterline::incProgress(never, 1);
+  EXPECT_EQ(written(), "");
+  meterline::incProgress(never, 1);
+  EXPECT_EQ(written(), drawing(2, 2));
+
+  const auto always = create(-1, 0, 3);
+  written();
+  for (std::int64_t done = 1; done <= 3; ++done) {
+    meterline::incProgress(always, 1);
+    EXPECT_EQ(written(), drawing(done, 3));
+  }
+  meterline::incProgress(always, 0);
+  EXPECT_EQ(written(), drawing(3, 3));
+}
+
+TEST_F(LiveBar, GivesLabelsTheStartAndTheTimeOfTheDrawingUpdate) {
+  std::vector<Timing> seen;
+  style.stylePostfix = [&](const Progress<>&, const Timing& timing) {
+    seen.push_back(timing);
+    return Text();
+  };
+  const TimePoint start = platform.time;
+  const auto bar = create(10, 0, 10);
+  platform.time += 50ms;
+  meterline::incProgress(bar, 1);  // not drawn: the label does not run
+  platform.time += 100ms;
+  meterline::incProgress(bar, 1);
+  EXPECT_EQ(seen, (std::vector<Timing>{{start, start}, {start, start + 150ms}}));
+}
+
+TEST_F(LiveBar, TakesTheTerminalWidthOnceForATerminalWidthStyle) {
+  style.styleWidth = meterline::TerminalWidth{16};
+  platform.columns = 30;
+  const auto wide = create(10, 1, 10);
+  EXPECT_EQ(wide.pbStyle.styleWidth, meterline::ProgressBarWidth(meterline::TerminalWidth{30}));
+  EXPECT_EQ(Text(written()).length(), 30 + 1);  // and the "\r"
+  EXPECT_EQ(platform.widthQueries, 1);
+  platform.time += 1s;
+  meterline::incProgress(wide, 1);
+  EXPECT_EQ(platform.widthQueries, 1);
+  written();
+
+  platform.columns.reset();  // no terminal: the style's own width
+  const auto fallback = create(10, 1, 10);
+  EXPECT_EQ(fallback.pbStyle.styleWidth, meterline::ProgressBarWidth(meterline::TerminalWidth{16}));
+  EXPECT_EQ(written(), drawing(1, 10));
+
+  style.styleWidth = meterline::ConstantWidth{16};
+  platform.columns = 30;
+  create(10, 1, 10);
+  EXPECT_EQ(platform.widthQueries, 2);  // a constant width asks no terminal
+  EXPECT_EQ(written(), drawing(1, 10));
+}
+
+TEST_F(LiveBar, KeepsTheStateWhenTheChangeThrows) {
+  const auto bar = create(-1, 3, 10);
+  written();
+  EXPECT_THROW(meterline::updateProgress(bar, [](const Progress<>&) -> Progress<> {
+                 throw std::runtime_error("change");
+               }),
+               std::runtime_error);
+  EXPECT_EQ(written(), "");
+  meterline::incProgress(bar, 1);
+  EXPECT_EQ(written(), drawing(4, 10));
+}
+
+TEST_F(LiveBar, KeepsTheStateWhenALabelOrAnEscapeThrows) {
+  style.stylePrefix = [](const Progress<>& p, const Timing&) {
+    if (p.progressDone == 5) throw std::runtime_error("label");
+    return Text();
+  };
+  style.styleEscapeDone = [](const Progress<>& p) {
+    if (p.progressDone == 6) throw std::runtime_error("escape");
+    return Text();
+  };
+  const auto bar = create(10, 0, 10);
+  written();
+  platform.time += 150ms;
+  EXPECT_THROW(meterline::incProgress(bar, 5), std::runtime_error);
+  EXPECT_THROW(meterline::incProgress(bar, 6), std::runtime_error);
+  EXPECT_EQ(written(), "");
+  // Neither the progress nor the time of the last drawing moved: this update is due.
+  meterline::incProgress(bar, 1);
+  EXPECT_EQ(written(), drawing(1, 10));
+
+  style.stylePrefix = [](const Progress<>&, const Timing&) -> Text { throw std::runtime_error("label"); };
+  EXPECT_THROW(create(10, 0, 10), std::runtime_error);
+}
+
+TEST_F(LiveBar, KeepsTheStateWhenTheStreamThrows) {
+  FailingBuffer buffer;
+  std::ostream stream(&buffer);
+  stream.exceptions(std::ios::badbit);
+  const auto bar = meterline::hNewProgressBar(stream, style, -1, Progress<>{0, 10, {}}, platform);
+  buffer.failing = true;
+  EXPECT_THROW(meterline::incProgress(bar, 2), std::ios_base::failure);
+  buffer.failing = false;
+  buffer.str("");
+  stream.clear();
+  meterline::incProgress(bar, 1);
+  EXPECT_EQ(buffer.str(), drawing(1, 10));
+}
+
+TEST_F(LiveBar, UpdatesThatDoNotDrawOnlyRecordTheProgress) {
+  FP_REQUIRE_ALLOCATION_COUNTS();
+  int runs = 0;
+  style.stylePrefix = [&](const Progress<>&, const Timing&) {
+    ++runs;
+    return Text();
+  };
+  style.styleEscapeTodo = [&](const Progress<>&) {
+    ++runs;
+    return Text();
+  };
+  const auto bar = create(10, 0, 1'000'000);
+  written();
+  runs = 0;
+  const fp::testing::AllocationsSince allocations;
+  for (int i = 0; i < 1000; ++i) meterline::incProgress(bar, 1);
+  EXPECT_EQ(allocations.count(), 0);
+  EXPECT_EQ(runs, 0);
+  EXPECT_EQ(written(), "");
+  platform.time += 1s;
+  meterline::incProgress(bar, 1);
+  EXPECT_EQ(written(), drawing(1001, 1'000'000));
+}
+
+TEST_F(LiveBar, CopiesShareOneState) {
+  const auto bar = create(10, 0, 10);
+  const auto copy = bar;
+  meterline::incProgress(copy, 3);
+  platform.time += 150ms;
+  meterline::incProgress(bar, 1);
+  EXPECT_EQ(written(), drawing(0, 10) + drawing(4, 10));
+}
+
+TEST_F(LiveBar, IncProgressWrapsAround) {
+  const auto bar = create(10, Limits::max(), Limits::max());
+  Progress<> seen{};
+  meterline::incProgress(bar, 1);
+  meterline::updateProgress(bar, [&](const Progress<>& p) { return seen = p; });
+  EXPECT_EQ(seen.progressDone, Limits::min());
+}
+
+struct Job {
+  std::string name;
+};
+
+TEST_F(LiveBar, PassesTheCustomValueToLabelsAndEscapes) {
+  Style<Job> jobStyle = meterline::defStyle<Job>();
+  jobStyle.styleWidth = meterline::ConstantWidth{20};
+  jobStyle.stylePrefix = [](const Progress<Job>& p, const Timing&) { return Text(p.progressCustom.name); };
+  jobStyle.styleEscapeDone = [](const Progress<Job>& p) { return Text(p.progressCustom.name.substr(0, 1)); };
+  const auto bar = meterline::hNewProgressBar(out, jobStyle, -1, Progress<Job>{0, 4, {"copy"}}, platform);
+  meterline::updateProgress(bar, [](Progress<Job> p) {
+    p.progressDone = 2;
+    p.progressCustom.name = "move";
+    return p;
+  });
+  EXPECT_EQ(written(), "copy [c........]   0%\rmove [m====>...]  50%\r");
+}
+
+// Redirects one of the process's descriptors while in scope.
+class RedirectedDescriptor {
+ public:
+  RedirectedDescriptor(int fd, const char* path) : fd_(fd), saved_(dup(fd)) {
+    const int target = open(path, O_WRONLY);
+    dup2(target, fd);
+    close(target);
+  }
+  ~RedirectedDescriptor() {
+    dup2(saved_, fd_);
+    close(saved_);
+  }
+
+ private:
+  int fd_;
+  int saved_;
+};
+
+TEST(SystemPlatform, ReadsTheRealTimeClockAndFindsNoTerminalOnAFile) {
+  const auto before = std::chrono::system_clock::now();
+  const TimePoint now = meterline::systemPlatform().now();
+  const auto after = std::chrono::system_clock::now();
+  EXPECT_LE(before, now);
+  EXPECT_LE(now, after);
+
+  std::optional<std::int64_t> width;
+  {
+    const RedirectedDescriptor toFile(STDOUT_FILENO, "/dev/null");
+    width = meterline::systemPlatform().terminalWidth();
+  }
+  EXPECT_EQ(width, std::nullopt);
+}
+
+TEST(NewProgressBar, DrawsOnStandardError) {
+  std::ostringstream captured;
+  std::streambuf* const saved = std::cerr.rdbuf(captured.rdbuf());
+  Style<> style;
+  style.styleWidth = meterline::ConstantWidth{10};
+  meterline::newProgressBar(style, 10, Progress<>{1, 2, {}});
+  std::cerr.rdbuf(saved);
+  EXPECT_EQ(captured.str(), "[=>.]  50%\r");
+}
+
+// Eight threads report to copies of one bar. Every unit counts, and the output is whole
+// drawings, each a rendered line and its ending, in the order of the progress.
+TEST(LiveBarConcurrency, EveryUpdateCountsAndDrawingsNeverInterleave) {
+  constexpr int kThreads = 8;
+  constexpr std::int64_t kPerThread = 100'000;
+  constexpr std::int64_t kTotal = kThreads * kPerThread;
+  Style<> style;
+  style.styleWidth = meterline::ConstantWidth{40};
+  style.stylePostfix = meterline::exact();
+  std::ostringstream out;
+  const auto bar = meterline::hNewProgressBar(out, style, 1000, Progress<>{0, kTotal, {}});
+
+  std::vector<std::thread> threads;
+  for (int t = 0; t < kThreads; ++t) {
+    threads.emplace_back([copy = bar] {
+      for (std::int64_t i = 0; i < kPerThread; ++i) meterline::incProgress(copy, 1);
+    });
+  }
+  for (auto& thread : threads) thread.join();
+
+  const std::string bytes = out.str();
+  std::int64_t previous = -1;
+  std::size_t drawings = 0;
+  for (std::size_t start = 0; start < bytes.size();) {
+    const std::size_t end = bytes.find_first_of("\r\n", start);
+    ASSERT_NE(end, std::string::npos) << "a drawing without its ending";
+    const std::string line = bytes.substr(start, end - start);
+    const std::int64_t done = std::stoll(line.substr(line.rfind(']') + 1));
+    EXPECT_GT(done, previous);
+    previous = done;
+    const bool last = done == kTotal;
+    EXPECT_EQ(line, meterline::renderProgressBar(style, Progress<>{done, kTotal, {}}, Timing{}).str());
+    EXPECT_EQ(bytes[end], last ? '\n' : '\r');
+    start = end + 1;
+    ++drawings;
+    if (last) {
+      EXPECT_EQ(start, bytes.size()) << "output after the complete drawing";
+    }
+  }
+  EXPECT_EQ(previous, kTotal);
+  EXPECT_GE(drawings, 2u);
+}
+
+}  // namespace
