@@ -1,0 +1,159 @@
+// Cutting a list by counts instead of delimiters.
+//
+//   split::chunksOf(3, fp::iota(1, 9))                     // [[1,2,3],[4,5,6],[7,8]]
+//   split::splitPlaces({2, 3, 4}, fp::iota(1, 8))          // [[1,2],[3,4,5],[6,7]]
+//   split::splitPlacesBlanks({2, 3, 4}, fp::iota(1, 6))    // [[1,2],[3,4,5],[]]
+//   split::divvy(3, 1, fp::List<int>{1, 2, 3, 4})          // [[1,2,3],[2,3,4]]: sliding windows
+//   split::chop([](const fp::List<int>& xs) { return std::pair(xs.take(2), xs.drop(2)); },
+//               fp::iota(1, 6))                            // [[1,2],[3,4],[5]]
+//
+// All results are produced when read, and each piece after reading only the input it covers, so
+// these work on unbounded input: `chunksOf(0, xs)` of a non-empty xs is an unbounded list of
+// empty pieces, and the counts of `splitPlacesBlanks` may be unbounded too. Pieces of a
+// contiguous buffer are slices that share it. `chunksOf`, `splitPlaces` and `splitPlacesBlanks`
+// are written in producer style (see `build`).
+#pragma once
+
+#include <concepts>
+#include <cstdint>
+#include <functional>
+#include <initializer_list>
+#include <memory>
+#include <ranges>
+#include <stdexcept>
+#include <string>
+#include <tuple>
+#include <type_traits>
+#include <utility>
+
+#include "fp/list.hpp"
+
+namespace split {
+
+// The list that `g` produces, handed the operation that puts an element in front of a list and
+// the empty list: `build<A>(g)` is `g(cons, nil)`. A producer passes cons an fp::List::lazy tail
+// to produce on demand.
+template <class A, class G>
+auto build(G&& g) {
+  auto cons = [](A x, fp::List<A> rest) { return fp::List<A>::cons(std::move(x), std::move(rest)); };
+  return std::invoke(std::forward<G>(g), cons, fp::List<A>());
+}
+
+namespace detail {
+
+template <class I>
+concept Count = std::integral<I> && !std::same_as<I, bool>;
+
+template <Count I>
+std::int64_t toCount(I k) {
+  if constexpr (std::is_unsigned_v<I> && sizeof(I) >= sizeof(std::int64_t))
+    return k > static_cast<std::uint64_t>(INT64_MAX) ? INT64_MAX : static_cast<std::int64_t>(k);
+  else
+    return static_cast<std::int64_t>(k);
+}
+
+// The pieces of `chunksOf`: the first i elements at each starting point, the next starting point
+// i further on (or the same, for i <= 0), until one is empty.
+template <class T, class Cons, class Nil>
+fp::List<fp::List<T>> chunkStarts(std::int64_t i, fp::List<T> at, Cons cons, Nil nil) {
+  return fp::List<fp::List<T>>::lazy([=] {
+    if (at.empty()) return nil;
+    return cons(at.take(i), chunkStarts(i, i > 0 ? at.drop(i) : at, cons, nil));
+  });
+}
+
+// The pieces of `splitPlaces` (or of `splitPlacesBlanks`, when `blanks`): one per count, the
+// first k elements of what is left.
+template <class T, class I, class Cons, class Nil>
+fp::List<fp::List<T>> places(fp::List<I> counts, fp::List<T> at, bool blanks, Cons cons, Nil nil) {
+  return fp::List<fp::List<T>>::lazy([=] {
+    if (counts.empty() || (!blanks && at.empty())) return nil;
+    const std::int64_t k = toCount(counts.head());
+    return cons(at.take(k), places(counts.tail(), at.drop(k), blanks, cons, nil));
+  });
+}
+
+template <class T, class F>
+using PieceOf = std::remove_cvref_t<std::tuple_element_t<0, std::invoke_result_t<F&, const fp::List<T>&>>>;
+
+template <class T, class F>
+fp::List<PieceOf<T, F>> chopped(std::shared_ptr<F> f, fp::List<T> xs) {
+  return fp::List<PieceOf<T, F>>::lazy([f = std::move(f), xs = std::move(xs)]() -> fp::List<PieceOf<T, F>> {
+    if (xs.empty()) return {};
+    auto [piece, rest] = std::invoke(*f, xs);
+    return fp::List<PieceOf<T, F>>::cons(std::move(piece), chopped(f, fp::List<T>(std::move(rest))));
+  });
+}
+
+// The windows of `windows` that hold exactly n elements.
+template <class T>
+fp::List<fp::List<T>> fullWindowsAt(fp::List<fp::List<T>> windows, std::int64_t n) {
+  while (!windows.empty() && windows.head().length() != n) windows = windows.tail();
+  if (windows.empty()) return {};
+  return fp::List<fp::List<T>>::cons(windows.head(), [rest = windows.tail(), n] {
+    return fullWindowsAt(rest, n);
+  });
+}
+
+struct ChunksOf {
+  template <class T>
+  fp::List<fp::List<T>> operator()(std::int64_t i, fp::List<T> xs) const {
+    return build<fp::List<T>>(
+        [&](auto cons, auto nil) { return chunkStarts(i, std::move(xs), cons, nil); });
+  }
+};
+
+template <bool blanks>
+struct SplitPlaces {
+  template <std::ranges::input_range Counts, class T>
+    requires Count<std::ranges::range_value_t<Counts>>
+  fp::List<fp::List<T>> operator()(const Counts& counts, fp::List<T> xs) const {
+    using I = std::ranges::range_value_t<Counts>;
+    return build<fp::List<T>>([&](auto cons, auto nil) {
+      return places(fp::List<I>::from(counts), std::move(xs), blanks, cons, nil);
+    });
+  }
+  template <Count I, class T>
+  fp::List<fp::List<T>> operator()(std::initializer_list<I> counts, fp::List<T> xs) const {
+    return (*this)(fp::List<I>(counts), std::move(xs));
+  }
+};
+
+}  // namespace detail
+
+// Pieces of i elements each, the last 1 to i; none for an empty input. For i <= 0 and a
+// non-empty input, an unbounded list of empty pieces.
+inline constexpr detail::ChunksOf chunksOf{};
+inline constexpr const auto& chunk = chunksOf;
+inline constexpr const auto& splitEvery = chunksOf;
+
+// One piece per count (an fp::List, possibly unbounded, a braced list or any range of integers),
+// of that many elements of what is left of the input (all of it if fewer remain; none for a
+// count <= 0); ends when the counts or the input run out, dropping what is left of the other.
+inline constexpr detail::SplitPlaces<false> splitPlaces{};
+// Exactly one piece per count: empty ones once the input has run out.
+inline constexpr detail::SplitPlaces<true> splitPlacesBlanks{};
+
+// The pieces that repeated application of `f` cuts off: f maps a non-empty list to a pair
+// (piece, rest), and the pieces of rest follow. f runs only when the caller reads a piece or what
+// follows it; if it consumes nothing, the result is unbounded.
+template <class F, class T>
+auto chop(F f, fp::List<T> xs) {
+  return detail::chopped(std::make_shared<F>(std::move(f)), std::move(xs));
+}
+
+// The windows of n elements that start at elements 0, m, 2m, ... of `xs`; a window that would
+// run past the end is left out. With n == 0 every window is empty; with n < 0 there are none.
+// Throws std::invalid_argument for a step m <= 0, which would never advance.
+template <class T>
+fp::List<fp::List<T>> divvy(std::int64_t n, std::int64_t m, fp::List<T> xs) {
+  if (m <= 0)
+    throw std::invalid_argument("split::divvy: the step must be positive, got " + std::to_string(m));
+  if (n < 0) return {};
+  auto windows = chop([n, m](const fp::List<T>& at) { return std::pair(at.take(n), at.drop(m)); },
+                      std::move(xs));
+  return fp::List<fp::List<T>>::lazy(
+      [windows = std::move(windows), n] { return detail::fullWindowsAt(windows, n); });
+}
+
+}  // namespace split

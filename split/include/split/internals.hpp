@@ -1,0 +1,11 @@
+// Everything of the split library: the splitter model, the engine and each of its stages, the
+// combinators and ready-made splitters, and the count-based cutting. split/split.hpp is the
+// header to include; this one is its content.
+#pragma once
+
+#include "split/chunk.hpp"
+#include "split/chunking.hpp"
+#include "split/combinators.hpp"
+#include "split/engine.hpp"
+#include "split/policies.hpp"
+#include "split/splitter.hpp"
