@@ -1,11 +1,14 @@
 #include "meterline/progress_bar.hpp"
 
+#include <iostream>
 #include <string>
 #include <string_view>
 
 namespace meterline {
 
 namespace detail {
+
+std::ostream& standardError() noexcept { return std::cerr; }
 
 void writeDrawing(std::ostream& out, Text line, bool complete, OnComplete onComplete) {
   const std::string_view ending = !complete                             ? "\r"

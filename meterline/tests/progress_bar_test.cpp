@@ -7,6 +7,7 @@
 #include <chrono>
 #include <cstdint>
 #include <ios>
+#include <iostream>
 #include <limits>
 #include <optional>
 #include <sstream>
@@ -246,7 +247,6 @@ TEST_F(LiveBar, KeepsTheStateWhenTheStreamThrows) {
 }
 
 TEST_F(LiveBar, UpdatesThatDoNotDrawOnlyRecordTheProgress) {
-  FP_REQUIRE_ALLOCATION_COUNTS();
   int runs = 0;
   style.stylePrefix = [&](const Progress<>&, const Timing&) {
     ++runs;
@@ -261,7 +261,9 @@ TEST_F(LiveBar, UpdatesThatDoNotDrawOnlyRecordTheProgress) {
   runs = 0;
   const fp::testing::AllocationsSince allocations;
   for (int i = 0; i < 1000; ++i) meterline::incProgress(bar, 1);
-  EXPECT_EQ(allocations.count(), 0);
+  if (fp::testing::allocationsCounted()) {
+    EXPECT_EQ(allocations.count(), 0);
+  }
   EXPECT_EQ(runs, 0);
   EXPECT_EQ(written(), "");
   platform.time += 1s;

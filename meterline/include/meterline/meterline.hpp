@@ -10,7 +10,7 @@
 //     work(i);
 //     meterline::incProgress(bar, 1);   // redrawn in place, at most 10 times a second
 //   }
-//   //  1000/1000 [=======================================] 100% ETA 00
+//   // 1000/1000 [=====================================================] 100% ETA 00
 //
 // The pieces, one per header:
 //   text.hpp          Text: code points held as UTF-8, measured in code points

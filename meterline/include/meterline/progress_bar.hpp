@@ -33,7 +33,7 @@
 #include <concepts>
 #include <cstdint>
 #include <functional>
-#include <iostream>
+#include <ostream>
 #include <memory>
 #include <mutex>
 #include <type_traits>
@@ -89,6 +89,9 @@ struct ProgressBar {
 };
 
 namespace detail {
+// The process's standard error stream.
+std::ostream& standardError() noexcept;
+
 // Writes a rendered line and the sequence that follows it, then flushes.
 void writeDrawing(std::ostream& out, Text line, bool complete, OnComplete onComplete);
 
@@ -131,7 +134,7 @@ ProgressBar<Custom> hNewProgressBar(std::ostream& handle, Style<Custom> style, d
 template <class Custom>
 ProgressBar<Custom> newProgressBar(Style<Custom> style, double maxRefreshRate,
                                    Progress<Custom> initial) {
-  return hNewProgressBar(std::cerr, std::move(style), maxRefreshRate, std::move(initial));
+  return hNewProgressBar(detail::standardError(), std::move(style), maxRefreshRate, std::move(initial));
 }
 
 // Sets the progress to f(progress), drawing it when it is due or complete.

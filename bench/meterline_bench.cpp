@@ -1,0 +1,105 @@
+// meterline: the cost of a live bar's update that does not draw, and of rendering a line.
+//
+// An update that does not draw must read the real-time clock and take the bar's lock, so its
+// floor is a loop that does only that: IncProgressQuiet against ClockAndMutex, with one thread
+// and with two threads sharing one bar (and one mutex). Rendering a line of the default style
+// 80 wide is compared with a hand-written loop that builds the same line in a std::string.
+//
+//   ./build-bench/bench/meterline_bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
+#include <benchmark/benchmark.h>
+
+#include <charconv>
+#include <chrono>
+#include <cstdint>
+#include <limits>
+#include <mutex>
+#include <ostream>
+#include <streambuf>
+#include <string>
+
+#include "meterline/meterline.hpp"
+
+namespace {
+
+// A stream that drops everything.
+class NullBuffer : public std::streambuf {
+ protected:
+  int overflow(int c) override { return c; }
+  std::streamsize xsputn(const char*, std::streamsize n) override { return n; }
+};
+
+// One bar shared by every run and thread. Rate 0 and a total that is never reached: no update
+// draws.
+const meterline::ProgressBar<>& quietBar() {
+  static NullBuffer buffer;
+  static std::ostream out(&buffer);
+  static const auto bar = meterline::hNewProgressBar(
+      out, meterline::defStyle(), 0.0, {0, std::numeric_limits<std::int64_t>::max(), {}});
+  return bar;
+}
+
+void IncProgressQuiet(benchmark::State& state) {
+  const auto& bar = quietBar();
+  for (auto _ : state) meterline::incProgress(bar, 1);
+}
+BENCHMARK(IncProgressQuiet)->Threads(1)->Threads(2)->UseRealTime();
+
+void ClockAndMutex(benchmark::State& state) {
+  static std::mutex mutex;
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(std::chrono::system_clock::now());
+    mutex.lock();
+    mutex.unlock();
+  }
+}
+BENCHMARK(ClockAndMutex)->Threads(1)->Threads(2)->UseRealTime();
+
+constexpr std::int64_t kTodo = 1000;
+
+void RenderDefStyle80(benchmark::State& state) {
+  meterline::Style<> style = meterline::defStyle();
+  style.styleWidth = meterline::ConstantWidth{80};
+  const meterline::Timing timing{};
+  std::int64_t done = 0;
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(meterline::renderProgressBar(style, meterline::Progress<>{done, kTodo, {}}, timing));
+    done = done == kTodo ? 0 : done + 1;
+  }
+}
+BENCHMARK(RenderDefStyle80);
+
+// The same line, "[===>....] 42%" 80 wide, with everything fixed at compile time.
+std::string handWrittenLine(std::int64_t done, std::int64_t todo) {
+  char digits[24];
+  std::int64_t percent = done * 100 / todo;  // rounded to the nearest, halves to even
+  const std::int64_t twiceRest = 2 * (done * 100 % todo);
+  if (twiceRest > todo || (twiceRest == todo && percent % 2 != 0)) ++percent;
+  const auto end = std::to_chars(digits, digits + sizeof digits, percent).ptr;
+  const auto labelSize = static_cast<std::int64_t>(end - digits) + 1;
+  const std::int64_t label = labelSize < 4 ? 4 : labelSize;
+  const std::int64_t width = 80 - 2 - 1 - label;
+  const std::int64_t cells = width * done / todo;
+  const bool current = cells != 0 && cells != width;
+  std::string line;
+  line.reserve(80);
+  line += '[';
+  line.append(static_cast<std::size_t>(cells), '=');
+  if (current) line += '>';
+  line.append(static_cast<std::size_t>(width - cells - current), '.');
+  line += "] ";
+  line.append(static_cast<std::size_t>(label - labelSize), ' ');
+  line.append(digits, end);
+  line += '%';
+  return line;
+}
+
+void RenderHandWritten80(benchmark::State& state) {
+  std::int64_t done = 0;
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(handWrittenLine(done, kTodo));
+    done = done == kTodo ? 0 : done + 1;
+  }
+}
+BENCHMARK(RenderHandWritten80);
+
+}  // namespace
