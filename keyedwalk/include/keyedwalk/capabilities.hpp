@@ -140,8 +140,8 @@ template <class Self, class C>
 auto entries(const C& c) {
   using Entry = std::pair<typename Self::Index, ElementOf<C>>;
   return Self::ifoldr(
-      [](const auto& i, const auto& x, const auto& rest) {
-        return fp::List<Entry>::cons(Entry(i, x), rest);
+      [](const auto& i, const auto& x, fp::Deferred<fp::List<Entry>> rest) {
+        return fp::List<Entry>::cons(Entry(i, x), std::move(rest));
       },
       fp::List<Entry>(), c);
 }
@@ -209,15 +209,18 @@ struct FoldableWithIndexDefaults {
   // Gathers one pending step per element, then runs them from the last to the first.
   template <class F, class Z>
   static Z ifoldrPrime(F&& f, Z z, const C& c) {
-    const auto all = detail::entries<Self>(c).toVector();
-    for (auto it = all.rbegin(); it != all.rend(); ++it) z = Z(std::invoke(f, it->first, it->second, std::move(z)));
+    std::vector<typename decltype(detail::entries<Self>(c))::value_type> all;
+    for (const auto& entry : fp::consume(detail::entries<Self>(c))) all.push_back(entry);
+    for (auto it = all.rbegin(); it != all.rend(); ++it)
+      z = Z(std::invoke(f, it->first, it->second, std::move(z)));
     return z;
   }
 
   // Each accumulator is computed before the next element is looked at.
   template <class F, class Z>
   static Z ifoldlPrime(F&& f, Z z, const C& c) {
-    for (const auto& [i, x] : fp::consume(detail::entries<Self>(c))) z = Z(std::invoke(f, i, std::move(z), x));
+    for (const auto& [i, x] : fp::consume(detail::entries<Self>(c)))
+      z = Z(std::invoke(f, i, std::move(z), x));
     return z;
   }
 };

@@ -147,8 +147,8 @@ template <IndexedFoldable C>
 fp::List<std::pair<IndexOf<C>, ElementOf<C>>> itoList(C&& c) {
   using Entries = fp::List<std::pair<IndexOf<C>, ElementOf<C>>>;
   return ifoldr(
-      [](const auto& i, const auto& x, const fp::Deferred<Entries>& rest) {
-        return Entries::cons({i, x}, rest);
+      [](const auto& i, const auto& x, fp::Deferred<Entries> rest) {
+        return Entries::cons({i, x}, std::move(rest));
       },
       Entries(), std::forward<C>(c));
 }
