@@ -90,6 +90,7 @@ TEST(List, StringsAreListsOfCharacters) {
   const fp::String s = fp::String::from(std::string("hello"));
   EXPECT_EQ(std::string(s.begin(), s.end()), "hello");
   EXPECT_EQ(fp::String::from(std::string_view("abc")), (fp::String{'a', 'b', 'c'}));
+  EXPECT_EQ(fp::String::from("abc"), (fp::String{'a', 'b', 'c'})) << "a literal's zero is not in it";
 }
 
 TEST(List, HeadTailAndUnconsOfTheEmptyList) {

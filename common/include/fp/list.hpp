@@ -45,6 +45,7 @@
 #include <span>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <type_traits>
 #include <utility>
 #include <vector>
@@ -60,6 +61,10 @@ template <class T>
 class Consumed;
 
 namespace detail {
+
+template <class T>
+concept Character = std::same_as<T, char> || std::same_as<T, wchar_t> || std::same_as<T, char8_t> ||
+                    std::same_as<T, char16_t> || std::same_as<T, char32_t>;
 
 enum class ListKind : std::uint8_t { Cell, Chunk, Suspended };
 
@@ -135,13 +140,17 @@ class List {
   List(std::initializer_list<T> items) : List(copy(items)) {}
 
   // The elements of a finite range, in one contiguous buffer. An rvalue std::vector<T> or
-  // std::basic_string<T> becomes the buffer itself; other ranges are copied into one.
+  // std::basic_string<T> becomes the buffer itself; other ranges are copied into one. An array
+  // of characters is a string literal: its characters up to the terminating zero.
   template <std::ranges::input_range R>
     requires std::convertible_to<std::ranges::range_reference_t<R>, T>
   static List from(R&& items) {
     using Items = std::remove_cvref_t<R>;
     if constexpr (std::same_as<Items, List>) {
       return items;
+    } else if constexpr (std::is_array_v<Items> && detail::Character<T> &&
+                         std::same_as<std::remove_cv_t<std::remove_extent_t<Items>>, T>) {
+      return copy(std::basic_string_view<T>(items, std::char_traits<T>::length(items)));
     } else if constexpr (!std::is_lvalue_reference_v<R> && std::ranges::contiguous_range<R> &&
                          (std::same_as<Items, std::vector<T>> ||
                           std::same_as<Items, std::basic_string<T>>)) {
