@@ -390,6 +390,10 @@ TEST(LiveBarConcurrency, EveryUpdateCountsAndDrawingsNeverInterleave) {
   }
   EXPECT_EQ(previous, kTotal);
   EXPECT_GE(drawings, 2u);
+
+  Progress<> ending{};
+  meterline::updateProgress(bar, [&](const Progress<>& p) { return ending = p; });
+  EXPECT_EQ(ending.progressDone, kTotal);
 }
 
 }  // namespace

@@ -10,8 +10,8 @@
 // Creating a bar draws its first line. Each update reads the clock, applies its change to the
 // progress and redraws the line when more than 1 / rate seconds have passed since the last
 // drawing, or when the progress is complete (done >= total); any other update only records
-// the progress, with no rendering, no output and no allocation, for a later update to draw. A
-// rate of 0 draws only complete progress; a negative rate draws every update.
+// the progress, with no rendering, no output and no allocation of its own, for a later update
+// to draw. A rate of 0 draws only complete progress; a negative rate draws every update.
 //
 // A drawing writes the rendered line (see render.hpp), then "\r" while the progress is
 // incomplete, so that the next drawing overwrites it, and on completion "\n" (`WriteNewline`)
@@ -33,9 +33,9 @@
 #include <concepts>
 #include <cstdint>
 #include <functional>
-#include <ostream>
 #include <memory>
 #include <mutex>
+#include <ostream>
 #include <type_traits>
 #include <utility>
 #include <variant>
