@@ -434,7 +434,7 @@ class List<T>::iterator {
 
 // The runs of a list as a forward range of spans; see `List::runs`.
 template <class T>
-class List<T>::Runs : public std::ranges::view_interface<Runs> {
+class List<T>::Runs : public std::ranges::view_base {
  public:
   class iterator {
    public:
@@ -467,6 +467,7 @@ class List<T>::Runs : public std::ranges::view_interface<Runs> {
   explicit Runs(const List& xs) : list_(xs) {}
   iterator begin() const { return iterator(list_.settled()); }
   iterator end() const { return iterator(); }
+  bool empty() const { return list_.empty(); }
 
  private:
   List list_;
