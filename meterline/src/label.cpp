@@ -16,7 +16,7 @@ Text percentageText(std::int64_t done, std::int64_t todo) {
   const Int128 numerator = Int128{done} * 100 * (todo < 0 ? -1 : 1);
   const Int128 denominator = todo < 0 ? -Int128{todo} : Int128{todo};
   Text text = decimal(roundToNearest(numerator, denominator));
-  text += "%";
+  text.append(1, U'%');
   return text.padLeft(4, U' ');
 }
 

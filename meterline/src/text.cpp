@@ -150,12 +150,6 @@ Text Text::decimal(std::int64_t n) {
   return text;
 }
 
-Text& Text::operator+=(const Text& rhs) {
-  bytes_ += rhs.bytes_;
-  length_ += rhs.length_;
-  return *this;
-}
-
 Text& Text::append(std::int64_t n, char32_t c) {
   if (n <= 0) return *this;
   if (!isScalarValue(c)) c = kReplacement;

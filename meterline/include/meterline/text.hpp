@@ -54,7 +54,13 @@ class Text {
   const std::string& str() const& noexcept { return bytes_; }
   std::string str() && noexcept { return std::move(bytes_); }
 
-  Text& operator+=(const Text& rhs);
+  Text& operator+=(const Text& rhs) {
+    if (!rhs.empty()) {  // a line is joined from many pieces, often empty ones
+      bytes_ += rhs.bytes_;
+      length_ += rhs.length_;
+    }
+    return *this;
+  }
 
   // Appends n copies of one character (nothing for n <= 0).
   Text& append(std::int64_t n, char32_t c);
