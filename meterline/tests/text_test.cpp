@@ -50,7 +50,7 @@ const DecodeCase kDecodeCases[] = {
     {"\xED\x9F\xBF", "\xED\x9F\xBF", 1},                      // U+D7FF, just below them
 };
 
-TEST(Text, DecodesUtf8ReplacingWhatIsMalformed) {
+TEST(MeterlineText, DecodesUtf8ReplacingWhatIsMalformed) {
   for (const auto& [bytes, expected, length] : kDecodeCases) {
     SCOPED_TRACE(testing::PrintToString(std::string(bytes)));
     const Text viewed(bytes);
@@ -62,14 +62,14 @@ TEST(Text, DecodesUtf8ReplacingWhatIsMalformed) {
   }
 }
 
-TEST(Text, KeepsTheBufferOfAValidString) {
+TEST(MeterlineText, KeepsTheBufferOfAValidString) {
   std::string bytes(1000, 'x');
   const char* buffer = bytes.data();
   const Text text(std::move(bytes));
   EXPECT_EQ(text.str().data(), buffer);
 }
 
-TEST(Text, EncodesCodePointsReplacingSurrogatesAndValuesBeyondUnicode) {
+TEST(MeterlineText, EncodesCodePointsReplacingSurrogatesAndValuesBeyondUnicode) {
   const Text text(U"a\U0001D11E\u00E9"sv);
   EXPECT_EQ(text.str(), "a\xF0\x9D\x84\x9E\xC3\xA9");
   EXPECT_EQ(text.length(), 3);
@@ -80,7 +80,7 @@ TEST(Text, EncodesCodePointsReplacingSurrogatesAndValuesBeyondUnicode) {
   EXPECT_EQ(replaced.length(), 5);
 }
 
-TEST(Text, RepeatsACharacter) {
+TEST(MeterlineText, RepeatsACharacter) {
   EXPECT_EQ(Text::repeat(3, U'='), "===");
   EXPECT_EQ(Text::repeat(0, U'='), "");
   EXPECT_EQ(Text::repeat(-5, U'='), "");
@@ -91,7 +91,7 @@ TEST(Text, RepeatsACharacter) {
   EXPECT_THROW(Text::repeat(std::int64_t{1} << 62, U'\u2588'), std::length_error);
 }
 
-TEST(Text, RendersDecimals) {
+TEST(MeterlineText, RendersDecimals) {
   using Limits = std::numeric_limits<std::int64_t>;
   EXPECT_EQ(Text::decimal(0), "0");
   EXPECT_EQ(Text::decimal(42), "42");
@@ -101,7 +101,7 @@ TEST(Text, RendersDecimals) {
   EXPECT_EQ(Text::decimal(-42).length(), 3);
 }
 
-TEST(Text, PadsOnTheLeftCountingCodePoints) {
+TEST(MeterlineText, PadsOnTheLeftCountingCodePoints) {
   EXPECT_EQ(Text("42").padLeft(5, U' '), "   42");
   EXPECT_EQ(Text("12345").padLeft(3, U' '), "12345");
   EXPECT_EQ(Text("\xC3\xA9").padLeft(3, U'.'), "..\xC3\xA9");
@@ -109,7 +109,7 @@ TEST(Text, PadsOnTheLeftCountingCodePoints) {
   EXPECT_EQ(Text("x").padLeft(3, U'\u2588').length(), 3);
 }
 
-TEST(Text, ConcatenatesAndWrites) {
+TEST(MeterlineText, ConcatenatesAndWrites) {
   Text text = Text("\xC3\xA9") + Text() + "t\xC3\xA9";
   EXPECT_EQ(text, "\xC3\xA9t\xC3\xA9");
   EXPECT_EQ(text.length(), 3);
