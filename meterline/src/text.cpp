@@ -80,8 +80,14 @@ std::int64_t countCodePoints(std::string_view utf8) noexcept {
   return count;
 }
 
-// The length of the longest prefix that is valid UTF-8.
-std::size_t validPrefix(std::string_view bytes) noexcept {
+// Where the first ill-formed subpart starts and how long it is; `offset` is npos when the
+// bytes are valid UTF-8.
+struct Flaw {
+  std::size_t offset;
+  std::size_t size;
+};
+
+Flaw findFlaw(std::string_view bytes) noexcept {
   std::size_t i = 0;
   while (i < bytes.size()) {
     if (static_cast<unsigned char>(bytes[i]) < 0x80) {
@@ -89,47 +95,36 @@ std::size_t validPrefix(std::string_view bytes) noexcept {
       continue;
     }
     const Sequence sequence = readSequence(bytes.substr(i));
-    if (!sequence.valid) break;
+    if (!sequence.valid) return {i, sequence.size};
     i += sequence.size;
   }
-  return i;
+  return {std::string_view::npos, 0};
 }
 
-// Appends bytes that start with an invalid sequence, replacing every ill-formed subpart.
+// Appends the bytes with every ill-formed subpart replaced by U+FFFD.
 void appendRepaired(std::string& out, std::string_view bytes) {
-  std::size_t i = 0;
-  while (i < bytes.size()) {
-    if (static_cast<unsigned char>(bytes[i]) < 0x80) {
-      out += bytes[i++];
-      continue;
-    }
-    const Sequence sequence = readSequence(bytes.substr(i));
-    if (sequence.valid)
-      out.append(bytes, i, sequence.size);
-    else
-      encode(out, kReplacement);
-    i += sequence.size;
+  for (;;) {
+    const Flaw flaw = findFlaw(bytes);
+    out.append(bytes.substr(0, flaw.offset));
+    if (flaw.offset == std::string_view::npos) return;
+    encode(out, kReplacement);
+    bytes.remove_prefix(flaw.offset + flaw.size);
   }
 }
 
 }  // namespace
 
 Text::Text(std::string_view utf8) {
-  const std::size_t valid = validPrefix(utf8);
   bytes_.reserve(utf8.size());
-  bytes_.assign(utf8.substr(0, valid));
-  if (valid < utf8.size()) appendRepaired(bytes_, utf8.substr(valid));
+  appendRepaired(bytes_, utf8);
   length_ = countCodePoints(bytes_);
 }
 
 Text::Text(std::string&& utf8) {
-  const std::size_t valid = validPrefix(utf8);
-  if (valid == utf8.size()) {
+  if (findFlaw(utf8).offset == std::string_view::npos)
     bytes_ = std::move(utf8);
-  } else {
-    bytes_.assign(utf8, 0, valid);
-    appendRepaired(bytes_, std::string_view(utf8).substr(valid));
-  }
+  else
+    appendRepaired(bytes_, utf8);
   length_ = countCodePoints(bytes_);
 }
 

@@ -20,9 +20,9 @@
 //   remainingTime(f, alt) f(estimated time left), or alt while no estimate can be made.
 //   totalTime(f, alt)     f(estimated time of the whole job), or alt likewise.
 //
-// The estimate extrapolates the elapsed time E by the done fraction d / t, exactly in
-// picoseconds: the fraction is ⌊d·10¹² / t⌋ picoseconds per second, the total E times its
-// reciprocal (E when t <= 0). No estimate is made when nothing is done (d <= 0), during the
+// The estimate extrapolates the elapsed time E by the done fraction d / t in fixed point with
+// twelve decimal places (picoseconds), each step rounded down: the fraction, its reciprocal,
+// and the total, E times the reciprocal (E itself when t <= 0). No estimate is made when nothing is done (d <= 0), during the
 // first second (E <= 1 s, so an exact second still shows alt), when the fraction is below
 // 10⁻¹² (its reciprocal is undefined), or when the product leaves the 128-bit range. Past the
 // total (d > t > 0) the remaining time is negative. Labels read no clock: all time comes from
