@@ -5,7 +5,7 @@
 // and with two threads sharing one bar (and one mutex). Rendering a line of the default style
 // 80 wide is compared with a hand-written loop that builds the same line in a std::string.
 //
-//   ./build-bench/bench/meterline_bench --benchmark_repetitions=5 \
+//   ./build-bench/bench/meterline_bench --benchmark_repetitions=5
 //       --benchmark_enable_random_interleaving=true --benchmark_report_aggregates_only=true
 #include <benchmark/benchmark.h>
 
