@@ -46,7 +46,7 @@ template <class A>
 struct fp::Traversable<Bag<A>> {
   template <class E, class F>
   static auto traverse(const E& effect, F&& f, const Bag<A>& bag) {
-    return effect.fmap([](const auto& items) { return Bag{items}; },
+    return effect.fmap([](const auto& items) { return Bag<typename std::decay_t<decltype(items)>::value_type>{items}; },
                        fp::traverse(effect, std::forward<F>(f), bag.items));
   }
 };
@@ -57,7 +57,7 @@ struct fp::Traversable<Swapped<A>> {
   static auto traverse(const E& effect, F f, const Swapped<A>& s) {
     using B = fp::ActionValue<E, std::invoke_result_t<F&, const A&>>;
     return effect.liftA2([](const B& second, const B& first) { return Swapped<B>{first, second}; }, f(s.second),
-                         [effect, f, first = s.first] { return f(first); });
+                         [f, first = s.first] { return f(first); });
   }
 };
 
@@ -104,7 +104,7 @@ struct TraversableWithIndex<Labelled<A>> : TraversableWithIndexDefaults<Labelled
   static auto itraverse(const E& effect, F f, const Labelled<A>& l) {
     using B = fp::ActionValue<E, std::invoke_result_t<F&, char, const A&>>;
     return effect.liftA2([](const B& x, const B& y) { return Labelled<B>{x, y}; }, f('x', l.x),
-                         [effect, f, y = l.y] { return f('y', y); });
+                         [f, y = l.y] { return f('y', y); });
   }
 };
 

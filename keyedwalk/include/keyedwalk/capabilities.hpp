@@ -201,8 +201,8 @@ struct FoldableWithIndexDefaults {
   static Z ifoldl(F f, Z z, const C& c) {
     auto step = fp::detail::share(std::move(f));
     fp::Deferred<Z> acc(std::move(z));
-    for (const auto& [i, x] : fp::consume(detail::entries<Self>(c)))
-      acc = fp::Deferred<Z>([step, prev = std::move(acc), i, x] { return Z(step(i, prev, x)); });
+    for (const auto& entry : fp::consume(detail::entries<Self>(c)))
+      acc = fp::Deferred<Z>([step, prev = std::move(acc), entry] { return Z(step(entry.first, prev, entry.second)); });
     return acc.get();
   }
 
