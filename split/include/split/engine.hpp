@@ -23,6 +23,7 @@
 // reaches whoever reads the affected piece.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <utility>
 
@@ -290,5 +291,34 @@ fp::List<fp::List<T>> split(const Splitter<T>& s, fp::List<T> xs) {
   return fp::fmap([](const Chunk<T>& c) { return c.elements(); },
                   postProcess(s, splitInternal(s.delimiter, std::move(xs))));
 }
+
+// The engine for the element types used most is compiled into the library (src/engine.cpp);
+// programs that split those reuse it.
+#ifdef SPLIT_COMPILING_THE_ENGINE
+#define SPLIT_DETAIL_EXTERN
+#else
+#define SPLIT_DETAIL_EXTERN extern
+#endif
+#define SPLIT_DETAIL_ENGINE_FOR(T)                                                               \
+  SPLIT_DETAIL_EXTERN template Splitter<T> defaultSplitter();                                    \
+  SPLIT_DETAIL_EXTERN template std::optional<Match<T>> matchDelim(const Delimiter<T>&, fp::List<T>); \
+  SPLIT_DETAIL_EXTERN template std::pair<fp::List<T>, fp::Deferred<std::optional<Match<T>>>>      \
+  breakDelim(const Delimiter<T>&, fp::List<T>);                                                  \
+  SPLIT_DETAIL_EXTERN template Chunks<T> splitInternal(const Delimiter<T>&, fp::List<T>);        \
+  SPLIT_DETAIL_EXTERN template Chunks<T> doCondense(CondensePolicy, Chunks<T>);                  \
+  SPLIT_DETAIL_EXTERN template Chunks<T> insertBlanksPrime(CondensePolicy, Chunks<T>);           \
+  SPLIT_DETAIL_EXTERN template Chunks<T> insertBlanks(CondensePolicy, Chunks<T>);                \
+  SPLIT_DETAIL_EXTERN template Chunks<T> doDrop(DelimPolicy, Chunks<T>);                         \
+  SPLIT_DETAIL_EXTERN template Chunks<T> mergeLeft(Chunks<T>);                                   \
+  SPLIT_DETAIL_EXTERN template Chunks<T> mergeRight(Chunks<T>);                                  \
+  SPLIT_DETAIL_EXTERN template Chunks<T> doMerge(DelimPolicy, Chunks<T>);                        \
+  SPLIT_DETAIL_EXTERN template Chunks<T> dropInitial(EndPolicy, Chunks<T>);                      \
+  SPLIT_DETAIL_EXTERN template Chunks<T> dropFinal(EndPolicy, Chunks<T>);                        \
+  SPLIT_DETAIL_EXTERN template Chunks<T> postProcess(const Splitter<T>&, Chunks<T>);             \
+  SPLIT_DETAIL_EXTERN template fp::List<fp::List<T>> split(const Splitter<T>&, fp::List<T>);
+SPLIT_DETAIL_ENGINE_FOR(char)
+SPLIT_DETAIL_ENGINE_FOR(std::int64_t)
+#undef SPLIT_DETAIL_ENGINE_FOR
+#undef SPLIT_DETAIL_EXTERN
 
 }  // namespace split

@@ -60,7 +60,8 @@ using MatcherRef = std::shared_ptr<const Matcher<T>>;
 // The fragments of `xs`, computed as they are read.
 template <class T>
 Fragments<T> fragments(MatcherRef<T> matcher, fp::List<T> xs) {
-  return Fragments<T>::lazy([matcher = std::move(matcher), xs = std::move(xs)]() -> Fragments<T> {
+  return Fragments<T>::lazy([matcher = std::move(matcher), input = std::move(xs)]() -> Fragments<T> {
+    const fp::List<T> xs = input.dropInRun(0);  // computed, so that fragments hold no suspension
     const std::span<const T> run = xs.run();
     if (run.empty()) return {};
     const std::size_t limit = std::min(run.size(), kSearchStretch);
