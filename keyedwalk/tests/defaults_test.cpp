@@ -43,6 +43,24 @@ struct Labelled {
 }  // namespace
 
 template <class A>
+struct fp::Functor<Bag<A>> {
+  template <class F>
+  static auto fmap(F&& f, const Bag<A>& bag) {
+    auto items = fp::fmap(std::forward<F>(f), bag.items);
+    return Bag<typename decltype(items)::value_type>{items};
+  }
+};
+
+struct BagItems {
+  template <class A>
+  const fp::List<A>& operator()(const Bag<A>& bag) const {
+    return bag.items;
+  }
+};
+template <class A>
+struct fp::Foldable<Bag<A>> : fp::detail::FoldsViaList<Bag<A>, BagItems> {};
+
+template <class A>
 struct fp::Traversable<Bag<A>> {
   template <class E, class F>
   static auto traverse(const E& effect, F&& f, const Bag<A>& bag) {
@@ -129,6 +147,7 @@ TEST(Defaults, APositionIndexedKindWithOnlyItsPlainTraversalCountsItsElements) {
   EXPECT_EQ(keyedwalk::imap(tag, abc).items.toVector(), expected);
   EXPECT_EQ(keyedwalk::ifoldMap(fp::ListMonoid<std::pair<std::int64_t, char>>{}, asList, abc).toVector(), expected);
   EXPECT_EQ(keyedwalk::itoList(abc).toVector(), expected);
+  EXPECT_TRUE(keyedwalk::none([](char x) { return x == 'd'; }, abc)) << "by the kind's plain Foldable";
   EXPECT_EQ(keyedwalk::ifoldlPrime([](std::int64_t i, std::string acc, char x) { return acc + std::to_string(i) + x; },
                                    std::string(), abc),
             "0a1b2c");

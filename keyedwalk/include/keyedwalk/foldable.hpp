@@ -5,7 +5,8 @@
 //   keyedwalk::iany([](std::int64_t i, int x) { return x > 10 * i; }, xs);      // true
 //   keyedwalk::ifind([](std::int64_t, int x) { return x % 2 == 1; }, xs);       // (2, 15)
 //   keyedwalk::itoList(fp::List<char>{'a', 'b'});                               // (0,a) (1,b)
-//   keyedwalk::itraverse_(fp::OptionalEffect{}, check, xs);   // stops at the first failure
+//   keyedwalk::itraverse_(fp::OptionalEffect{}, [](std::int64_t i, int x) {
+//     return x > i ? std::optional(x) : std::nullopt; }, xs);  // optional(unit); stops at a failure
 //
 // The searches and tests (`iany`, `iall`, `inone`, `ifind`) and the effectful walks
 // (`itraverse_`, `imapM_`, `ifoldlM`) stop at the deciding element: they go through the

@@ -1,9 +1,10 @@
 // keyedwalk::Indexing<E>: an effect that numbers the elements of a plain traversal.
 //
-//   // A kind with only its plain fp::Traversable gets positions 0, 1, 2, ... for free:
+//   // Any kind with a plain fp::Traversable gets positions 0, 1, 2, ... for free:
 //   auto checked = keyedwalk::traverseCounting(
 //       fp::OptionalEffect{},
-//       [](std::int64_t i, int x) { return x >= 0 ? std::optional(i * x) : std::nullopt; }, c);
+//       [](std::int64_t i, int x) { return x >= 0 ? std::optional(i * x) : std::nullopt; },
+//       fp::List<int>{2, 3});                                       // optional(List{0, 3})
 //
 // An action of `Indexing<E>` is a function from a counter (the position the next element will
 // receive) to the pair of the counter after it and an action of E. Combining two actions runs

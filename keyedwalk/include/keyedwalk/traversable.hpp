@@ -4,8 +4,8 @@
 //   auto [total, runningSums] = keyedwalk::imapAccumL(
 //       [](std::int64_t, int acc, int x) { return std::pair(acc + x, acc); }, 0,
 //       std::vector<int>{1, 2, 3});                              // 6, {0, 1, 3}
-//   auto checked = keyedwalk::ifor(fp::OptionalEffect{}, xs,
-//       [](std::int64_t i, int x) { return x > i ? std::optional(x) : std::nullopt; });
+//   auto checked = keyedwalk::ifor(fp::OptionalEffect{}, fp::List<int>{3, 0},
+//       [](std::int64_t i, int x) { return x > i ? std::optional(x) : std::nullopt; });  // nullopt
 //
 // `imapAccumL` threads an accumulator through the elements in visiting order and `imapAccumR`
 // against it, each element keeping its own index and place; both run on the on-demand state
