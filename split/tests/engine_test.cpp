@@ -349,11 +349,19 @@ TEST(Engine, AFailingPredicateReachesTheReaderOfTheAffectedPiece) {
     if (x == 5) throw std::runtime_error("five");
     return x == 0;
   };
+  const auto isZero = split::whenElt<int>(failsAtFive);
   for (const auto& input : layouts(Ints{1, 0, 2, 0, 5, 6})) {
-    const auto pieces = split::splitWhen(failsAtFive, input);
-    EXPECT_EQ(pieces.take(2), (List<List<int>>{{1}, {2}}));
-    for (int attempt = 0; attempt < 2; ++attempt)
-      EXPECT_THROW((void)pieces.drop(2).head(), std::runtime_error) << input;
+    const std::pair<List<List<int>>, List<List<int>>> splits[] = {
+        {split::splitWhen(failsAtFive, input), {{1}, {2}}},
+        {split::wordsBy(failsAtFive, input), {{1}, {2}}},
+        {split::split(split::keepDelimsR(isZero), input), {{1, 0}, {2, 0}}},
+    };
+    for (const auto& [pieces, firstTwo] : splits) {
+      EXPECT_EQ(pieces.take(2), firstTwo);
+      // The next reader tries again, and fails again, where the first one failed.
+      for (int attempt = 0; attempt < 2; ++attempt)
+        EXPECT_THROW((void)pieces.drop(2).head().length(), std::runtime_error) << input;
+    }
   }
 }
 

@@ -1,10 +1,10 @@
-// Inputs of any size: bounded memory over a hundred million elements, and a ten-million-element
-// piece walked on the default stack.
+// Inputs of any size: bounded memory over a hundred million elements and over millions of
+// consecutive separators, and a ten-million-element piece walked on the default stack.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cstdint>
 #include <fstream>
+#include <functional>
 #include <string>
 
 #include "fp/consume.hpp"
@@ -31,6 +31,21 @@ std::int64_t residentBytes() {
   return resident * 4096;
 }
 
+// Starts a new measure of the peak resident memory.
+void resetPeakResident() { std::ofstream("/proc/self/clear_refs") << "5"; }
+
+// The peak resident memory since the last reset.
+std::int64_t peakResidentBytes() {
+  std::ifstream status("/proc/self/status");
+  for (std::string field; status >> field;)
+    if (field == "VmHWM:") {
+      std::int64_t kib = 0;
+      status >> kib;
+      return kib << 10;
+    }
+  return 0;
+}
+
 // `blocks` buffers of 64 KiB of text, made as they are reached: fields of 39 letters, each
 // followed by ", ", running on across the buffers' ends.
 List<char> generatedText(std::int64_t blocks, std::int64_t offset = 0) {
@@ -49,17 +64,39 @@ List<char> generatedText(std::int64_t blocks, std::int64_t offset = 0) {
 
 TEST(Scale, SplittingAHundredMillionElementsKeepsMemoryBounded) {
   const std::int64_t n = kSanitized ? 10'000'000 : 100'000'000;
+  resetPeakResident();
   const std::int64_t before = residentBytes();
-  std::int64_t peak = before, pieces = 0, elements = 0;
+  std::int64_t pieces = 0, elements = 0;
   for (const List<char>& piece : fp::consume(split::splitOn(", ", generatedText(n / (64 << 10) + 1).take(n)))) {
     for (auto run : piece.runs()) elements += std::int64_t(run.size());
-    if (++pieces % 100'000 == 0) peak = std::max(peak, residentBytes());
+    ++pieces;
   }
   const std::int64_t matches = n / 41;
   EXPECT_EQ(pieces, matches + 1);
   EXPECT_EQ(elements, n - 2 * matches);
   if (!kSanitized) {
-    EXPECT_LT(peak - before, 64 << 20) << "peak growth of resident memory";
+    EXPECT_LT(peakResidentBytes() - before, 64 << 20) << "peak growth of resident memory";
+  }
+}
+
+TEST(Scale, ARunOfMillionsOfSeparatorsIsPassedInBoundedMemory) {
+  const std::int64_t n = kSanitized ? 1'000'000 : 4'000'000;
+  const auto input = List<char>::from(std::string(std::size_t(n), ' ') + "word");
+  const auto isSpace = [](char c) { return c == ' '; };
+  const std::function<List<List<char>>()> splits[] = {
+      [&] { return split::wordsBy(isSpace, input); },  // one condensed delimiter
+      [&] { return split::split(split::dropInnerBlanks(split::dropDelims(split::oneOf(" "))), input); },
+  };
+  for (const auto& pieces : splits) {
+    resetPeakResident();
+    const std::int64_t before = residentBytes();
+    std::int64_t count = 0, last = -1;
+    for (const List<char>& piece : fp::consume(pieces())) ++count, last = piece.length();
+    EXPECT_EQ(last, 4);
+    EXPECT_LE(count, 2);
+    if (!kSanitized) {
+      EXPECT_LT(peakResidentBytes() - before, 64 << 20) << "peak growth of resident memory";
+    }
   }
 }
 

@@ -85,12 +85,13 @@ fp::List<PieceOf<T, F>> chopped(std::shared_ptr<F> f, fp::List<T> xs) {
   });
 }
 
-// The windows of `windows` that hold exactly n elements.
+// The windows of `windows` that hold exactly n elements. Short windows are skipped in place, so
+// that the caller's capture lets them go.
 template <class T>
-fp::List<fp::List<T>> fullWindowsAt(fp::List<fp::List<T>> windows, std::int64_t n) {
+fp::List<fp::List<T>> fullWindowsAt(fp::List<fp::List<T>>& windows, std::int64_t n) {
   while (!windows.empty() && windows.head().length() != n) windows = windows.tail();
   if (windows.empty()) return {};
-  return fp::List<fp::List<T>>::cons(windows.head(), [rest = windows.tail(), n] {
+  return fp::List<fp::List<T>>::cons(windows.head(), [rest = windows.tail(), n]() mutable {
     return fullWindowsAt(rest, n);
   });
 }
@@ -153,7 +154,7 @@ fp::List<fp::List<T>> divvy(std::int64_t n, std::int64_t m, fp::List<T> xs) {
   auto windows = chop([n, m](const fp::List<T>& at) { return std::pair(at.take(n), at.drop(m)); },
                       std::move(xs));
   return fp::List<fp::List<T>>::lazy(
-      [windows = std::move(windows), n] { return detail::fullWindowsAt(windows, n); });
+      [windows = std::move(windows), n]() mutable { return detail::fullWindowsAt(windows, n); });
 }
 
 }  // namespace split

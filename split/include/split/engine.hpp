@@ -1,8 +1,9 @@
 // split::split: cut a list into pieces by a strategy, on demand.
 //
 //   auto s = split::dropDelims(split::oneOf({0}));
-//   split::split(s, fp::List<int>{1, 0, 2, 0, 0, 3})                  // [[1],[2],[],[3]]
-//   split::split(s, fp::iota(1)).take(3)                               // unbounded input: fine
+//   split::split(s, fp::List<int>{1, 0, 2, 0, 0, 3})             // [[1],[2],[],[3]]
+//   auto cycle = fp::iterate([](int x) { return (x + 1) % 4; }, 1);   // 1 2 3 0 1 2 3 0 ...
+//   split::split(s, cycle).take(2)                                // [[1,2,3],[1,2,3]]
 //
 // Splitting runs in two phases. `splitInternal` walks the input once, left to right, and cuts it
 // into chunks: a Text chunk for each maximal non-empty stretch between matches, a Delim chunk for
@@ -12,12 +13,14 @@
 // blank first chunk, drop a blank last chunk. Each chunk left becomes one piece. Every stage is an
 // operation of its own here, working on fp::List<Chunk<T>>.
 //
-// Everything is produced when read. The elements of a piece come out as the input is read, each
-// one as soon as the delimiter has failed to match at its position; a piece is complete once the
-// match that closes it has been read, plus what the policies must see: the chunk after a
-// delimiter, a whole run of delimiters when condensing, and the chunk after a blank last-piece
-// candidate. So taking the first pieces of an unbounded list reads only a little past them, and a
-// single unbounded piece still yields its elements one by one. Matching is the straightforward
+// Everything is produced when read. The elements of a piece come out as the input is read: from
+// input made cell by cell, each one as soon as the delimiter has failed to match at its position;
+// from a contiguous buffer, a slice at a time, the search running ahead through the buffer no
+// further than the match that closes the piece. A piece is complete once that match has been
+// read, plus what the policies must see: the chunk after a delimiter, a whole run of delimiters
+// when condensing, and the chunk after a blank last-piece candidate. So taking the first pieces
+// of an unbounded list reads only a little past them, and a single unbounded piece still yields
+// its elements one by one. Matching is the straightforward
 // one: at each position the predicates are tried from the first until one rejects, so a delimiter
 // of k predicates costs at most k calls per input element. A caller's predicate that throws
 // reaches whoever reads the affected piece.
@@ -65,8 +68,8 @@ std::pair<fp::List<T>, fp::Deferred<std::optional<Match<T>>>> breakDelim(const D
   if (d.empty()) return {fp::List<T>(), std::optional<Match<T>>(Match<T>({}, std::move(xs)))};
   auto frags = detail::fragments(d.matcher(), std::move(xs));
   auto before = fp::List<T>::lazy([frags] { return detail::textAt(frags); });
-  fp::Deferred<std::optional<Match<T>>> match([frags]() -> std::optional<Match<T>> {
-    const auto at = detail::skipText(frags);
+  fp::Deferred<std::optional<Match<T>>> match([at = frags]() mutable -> std::optional<Match<T>> {
+    detail::skipText(at);
     if (at.empty()) return std::nullopt;
     return Match<T>(at.head().elements(), at.head().after());
   });
@@ -85,7 +88,7 @@ Chunks<T> chunksAt(const Fragments<T>& frags) {
   if (first.closed)
     return Chunks<T>::cons(Text(first.elements()), [rest] { return chunksAt(rest); });
   return Chunks<T>::cons(Text(textFrom(first, rest)),
-                         [rest] { return chunksAt(skipText(rest)); });
+                         [at = rest]() mutable { return chunksAt(skipText(at)); });
 }
 
 }  // namespace detail
@@ -117,19 +120,23 @@ bool startsWithDelim(const Chunks<T>& chunks) {
   return !chunks.empty() && chunks.head().isDelim();
 }
 
-// The first chunk of `chunks` that is not a delimiter, or the end.
+// Advances `chunks` to its first chunk that is not a delimiter, or the end. A step that skips
+// advances the list it keeps in its own (mutable) capture: it then holds none of the chunks
+// passed, so a run of any length is skipped in bounded memory, and a predicate that fails on
+// the way leaves it where the next reader resumes.
 template <class T>
-Chunks<T> skipDelims(Chunks<T> chunks) {
+const Chunks<T>& skipDelims(Chunks<T>& chunks) {
   while (startsWithDelim(chunks)) chunks = chunks.tail();
   return chunks;
 }
 
 // The elements of the run of Delim chunks that `chunks` starts with, one after another.
 template <class T>
-fp::List<T> delimRunAt(Chunks<T> chunks) {
+fp::List<T> delimRunAt(Chunks<T>& chunks) {
   while (startsWithDelim(chunks) && chunks.head().elements().empty()) chunks = chunks.tail();
   if (!startsWithDelim(chunks)) return {};
-  return fp::append(chunks.head().elements(), [rest = chunks.tail()] { return delimRunAt(rest); });
+  return fp::append(chunks.head().elements(),
+                    [rest = chunks.tail()]() mutable { return delimRunAt(rest); });
 }
 
 template <class T>
@@ -137,8 +144,8 @@ Chunks<T> condenseAt(const Chunks<T>& chunks) {
   if (chunks.empty()) return {};
   if (chunks.head().isText())
     return Chunks<T>::cons(chunks.head(), [rest = chunks.tail()] { return condenseAt(rest); });
-  return Chunks<T>::cons(Delim(fp::List<T>::lazy([chunks] { return delimRunAt(chunks); })),
-                         [chunks] { return condenseAt(skipDelims(chunks)); });
+  return Chunks<T>::cons(Delim(fp::List<T>::lazy([run = chunks]() mutable { return delimRunAt(run); })),
+                         [run = chunks]() mutable { return condenseAt(skipDelims(run)); });
 }
 
 template <class T>
@@ -157,10 +164,10 @@ Chunks<T> insertBlanksAt(CondensePolicy policy, const Chunks<T>& chunks) {
 }
 
 template <class T>
-Chunks<T> textsAt(const Chunks<T>& chunks) {
-  const Chunks<T> at = skipDelims(chunks);
+Chunks<T> textsAt(Chunks<T>& chunks) {
+  const Chunks<T>& at = skipDelims(chunks);
   if (at.empty()) return {};
-  return Chunks<T>::cons(at.head(), [rest = at.tail()] { return textsAt(rest); });
+  return Chunks<T>::cons(at.head(), [rest = at.tail()]() mutable { return textsAt(rest); });
 }
 
 template <class T>
@@ -231,7 +238,8 @@ Chunks<T> insertBlanks(CondensePolicy policy, Chunks<T> chunks) {
 template <class T>
 Chunks<T> doDrop(DelimPolicy policy, Chunks<T> chunks) {
   if (policy != DelimPolicy::Drop) return chunks;
-  return Chunks<T>::lazy([chunks = std::move(chunks)] { return detail::textsAt(chunks); });
+  return Chunks<T>::lazy(
+      [chunks = std::move(chunks)]() mutable { return detail::textsAt(chunks); });
 }
 
 // Each Delim chunk joined to the Text chunk directly after it; a Delim followed by another

@@ -8,7 +8,7 @@
 //                          split::EndPolicy::DropBlank, split::EndPolicy::KeepBlank};
 //   split::split(s, fp::List<int>{-1, 2, -3, 4})       // [[-1,2],[-3,4]]
 //
-//   // The same strategy over strings, looking at their lengths.
+//   // The same strategy over words: one shorter than three letters opens a piece.
 //   auto byLength = split::mapSplitter([](const std::string& w) { return int(w.size()) - 3; }, s);
 //
 // A Delimiter is a list of element predicates p1 ... pk: it matches where k elements remain and

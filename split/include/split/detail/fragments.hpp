@@ -80,9 +80,10 @@ Fragments<T> fragments(MatcherRef<T> matcher, fp::List<T> xs) {
   });
 }
 
-// The first fragment of `frags` that is not text, or the end.
+// Advances `frags` to its first fragment that is not text, or the end. Like skipDelims, it
+// advances the caller's own list, so that the fragments passed are let go.
 template <class T>
-Fragments<T> skipText(Fragments<T> frags) {
+const Fragments<T>& skipText(Fragments<T>& frags) {
   while (!frags.empty() && frags.head().isText()) frags = frags.tail();
   return frags;
 }
