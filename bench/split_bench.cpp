@@ -1,7 +1,8 @@
 // split's list engine against the loop a C++ programmer would write over the same std::string.
 //
 // Run: build with -DFP_BUILD_BENCH=ON, then ./build-bench/bench/split_bench
-// --benchmark_repetitions=5. Each operation runs over 16 MiB of text with short fields (about 8
+// --benchmark_repetitions=5 --benchmark_enable_random_interleaving=true (interleaving keeps a
+// noisy machine from favouring one side of a pair). Each operation runs over 16 MiB of text with short fields (about 8
 // bytes, argument 8) and long ones (about 100 bytes, argument 100); the list engine splits an
 // fp::String made from the text (one buffer) and walks every piece, the loop finds the same
 // pieces as std::string_views. Both report bytes per second, so their ratio is the cost of the

@@ -20,6 +20,7 @@
 // splitting operation, to apply to any number of inputs.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <functional>
 #include <initializer_list>
@@ -81,9 +82,6 @@ class Elements {
     requires detail::CharLike<T>
       : Elements(std::basic_string_view<T>(chars)) {}
 
-  auto begin() const noexcept { return items_.begin(); }
-  auto end() const noexcept { return items_.end(); }
-  std::size_t size() const noexcept { return items_.size(); }
   std::vector<T>&& take() && noexcept { return std::move(items_); }
 
  private:
@@ -91,6 +89,10 @@ class Elements {
 };
 
 // Delimiter constructors -------------------------------------------------------------------------
+//
+// Each one, and each ready-made splitter below, comes in three forms: with the element type
+// named (`oneOf<int>(description)`), from a braced list (`oneOf({0, 9})`), and from any other
+// description, whose element type it takes (`oneOf(std::vector<long>{0})`, `oneOf(",;")`).
 
 // One predicate: the element equals one of `elements`, compared in order (an element of the
 // description on the left of `==`) up to the first equal one. No elements: never matches.

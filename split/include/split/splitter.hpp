@@ -19,6 +19,7 @@
 // predicates, and one splitter may split any number of inputs, concurrently.
 #pragma once
 
+#include <array>
 #include <functional>
 #include <memory>
 #include <type_traits>

@@ -16,6 +16,7 @@
 #include <span>
 #include <type_traits>
 #include <utility>
+#include <vector>
 
 #include "fp/list.hpp"
 
