@@ -2,11 +2,11 @@
 //
 // Run: build with -DFP_BUILD_BENCH=ON, then ./build-bench/bench/split_bench
 // --benchmark_repetitions=5 --benchmark_enable_random_interleaving=true (interleaving keeps a
-// noisy machine from favouring one side of a pair). Each operation runs over 16 MiB of text with short fields (about 8
-// bytes, argument 8) and long ones (about 100 bytes, argument 100); the list engine splits an
-// fp::String made from the text (one buffer) and walks every piece, the loop finds the same
-// pieces as std::string_views. Both report bytes per second, so their ratio is the cost of the
-// list engine.
+// noisy machine from favouring one side of a pair). Each operation runs over 16 MiB of text with
+// short fields (about 8 bytes, argument 8) and long ones (about 100 bytes, argument 100); the list
+// engine splits an fp::String made from the text (one buffer) and walks every piece, the loop finds
+// the same pieces as std::string_views. Both report bytes per second, so their ratio is the cost of
+// the list engine.
 #include <benchmark/benchmark.h>
 
 #include <cctype>
@@ -39,8 +39,12 @@ const std::string& textOf(Separators kind, int fieldBytes) {
   while (text.size() < kTextBytes) {
     for (int n = length(random); n > 0; --n) text += char(letter(random));
     switch (kind) {
-      case Separators::CommaSpace: text += ", "; break;
-      case Separators::CommaOrSemicolon: text += coin(random) ? ',' : ';'; break;
+      case Separators::CommaSpace:
+        text += ", ";
+        break;
+      case Separators::CommaOrSemicolon:
+        text += coin(random) ? ',' : ';';
+        break;
       case Separators::Blanks:
         for (int n = blanks(random); n > 0; --n) text += coin(random) ? ' ' : '\t';
         break;
@@ -124,21 +128,28 @@ void runLoop(benchmark::State& state, Separators kind, Loop loop) {
 }
 
 void BM_SplitOn_List(benchmark::State& state) {
-  run(state, Separators::CommaSpace, [](const fp::String& s) { return walk(split::splitOn(", ", s)); },
+  run(
+      state, Separators::CommaSpace,
+      [](const fp::String& s) { return walk(split::splitOn(", ", s)); },
       [](std::string_view s) { return loopSplitOn(s, ", "); });
 }
 void BM_SplitOn_Loop(benchmark::State& state) {
   runLoop(state, Separators::CommaSpace, [](std::string_view s) { return loopSplitOn(s, ", "); });
 }
 void BM_SplitOneOf_List(benchmark::State& state) {
-  run(state, Separators::CommaOrSemicolon, [](const fp::String& s) { return walk(split::splitOneOf(",;", s)); },
+  run(
+      state, Separators::CommaOrSemicolon,
+      [](const fp::String& s) { return walk(split::splitOneOf(",;", s)); },
       [](std::string_view s) { return loopSplitOneOf(s, ",;"); });
 }
 void BM_SplitOneOf_Loop(benchmark::State& state) {
-  runLoop(state, Separators::CommaOrSemicolon, [](std::string_view s) { return loopSplitOneOf(s, ",;"); });
+  runLoop(state, Separators::CommaOrSemicolon,
+          [](std::string_view s) { return loopSplitOneOf(s, ",;"); });
 }
 void BM_WordsBy_List(benchmark::State& state) {
-  run(state, Separators::Blanks, [](const fp::String& s) { return walk(split::wordsBy(isBlank, s)); },
+  run(
+      state, Separators::Blanks,
+      [](const fp::String& s) { return walk(split::wordsBy(isBlank, s)); },
       [](std::string_view s) { return loopWords(s); });
 }
 void BM_WordsBy_Loop(benchmark::State& state) {

@@ -28,6 +28,7 @@ TEST(Chunking, PiecesByCount) {
     std::function<List<Xs>()> run;
     Pieces expected;
   };
+  // clang-format off
   const Case cases[] = {
       {"chunksOf(3, [1..8])", [] { return split::chunksOf(3, upTo(1, 8)); }, {{1, 2, 3}, {4, 5, 6}, {7, 8}}},
       {"chunksOf(3, [1..6])", [] { return split::chunksOf(3, upTo(1, 6)); }, {{1, 2, 3}, {4, 5, 6}}},
@@ -64,6 +65,7 @@ TEST(Chunking, PiecesByCount) {
       {"divvy(-1, 1, [1,2])", [] { return split::divvy(-1, 1, Xs{1, 2}); }, {}},
       {"divvy(3, 1, [])", [] { return split::divvy(3, 1, Xs{}); }, {}},
   };
+  // clang-format on
   for (const auto& c : cases) EXPECT_EQ(toVectors(c.run()), c.expected) << c.call;
 }
 
@@ -73,7 +75,9 @@ TEST(Chunking, DivvyRejectsAStepThatNeverAdvances) {
       (void)split::divvy(2, step, Xs{1, 2, 3});
       ADD_FAILURE() << "expected std::invalid_argument for step " << step;
     } catch (const std::invalid_argument& e) {
-      EXPECT_STREQ(e.what(), ("split::divvy: the step must be positive, got " + std::to_string(step)).c_str());
+      EXPECT_STREQ(
+          e.what(),
+          ("split::divvy: the step must be positive, got " + std::to_string(step)).c_str());
     }
   }
 }
@@ -90,7 +94,8 @@ TEST(ChunkingOnDemand, UnboundedInputsAndCounts) {
   EXPECT_EQ(empties.take(5), (List<Xs>{{}, {}, {}, {}, {}}));
   EXPECT_EQ(split::chunksOf(-3, fp::iota(1)).drop(1000).head(), Xs{});
   // Unbounded counts: blank pieces go on after the input; plain places end with the input.
-  EXPECT_EQ(split::splitPlacesBlanks(fp::repeat(2), Xs{1, 2, 3}).take(5), (List<Xs>{{1, 2}, {3}, {}, {}, {}}));
+  EXPECT_EQ(split::splitPlacesBlanks(fp::repeat(2), Xs{1, 2, 3}).take(5),
+            (List<Xs>{{1, 2}, {3}, {}, {}, {}}));
   EXPECT_EQ(split::splitPlaces(fp::iota(1), upTo(1, 6)), (List<Xs>{{1}, {2, 3}, {4, 5, 6}}));
   // Unbounded input, read as far as the pieces asked for.
   int read = 0;
@@ -115,9 +120,12 @@ TEST(ChunkingOnDemand, ChopCutsOnlyWhenAPieceIsRead) {
   EXPECT_EQ(cuts, 0);
   EXPECT_EQ(pieces.take(3), (Xs{10, 20, 30}));
   EXPECT_EQ(cuts, 3);
-  const auto failing = split::chop([](const Xs&) -> std::pair<int, Xs> { throw std::runtime_error("cut"); }, Xs{1});
+  const auto failing =
+      split::chop([](const Xs&) -> std::pair<int, Xs> { throw std::runtime_error("cut"); }, Xs{1});
   EXPECT_THROW((void)failing.empty(), std::runtime_error);
-  EXPECT_TRUE(split::chop([](const Xs&) -> std::pair<int, Xs> { throw std::runtime_error("cut"); }, Xs{}).empty());
+  EXPECT_TRUE(
+      split::chop([](const Xs&) -> std::pair<int, Xs> { throw std::runtime_error("cut"); }, Xs{})
+          .empty());
 }
 
 }  // namespace

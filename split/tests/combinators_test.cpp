@@ -32,6 +32,7 @@ TEST(Combinators, ReadyMadeOperationsAndSplitters) {
     std::function<List<List<int>>()> run;
     Pieces expected;
   };
+  // clang-format off
   const Case cases[] = {
       {"splitOn([0], [1,0,2,0,0,3])", [] { return split::splitOn({0}, Xs{1, 0, 2, 0, 0, 3}); }, {{1}, {2}, {}, {3}}},
       {"splitOn([0,0], [1,0,0,2,0,0])", [] { return split::splitOn({0, 0}, Xs{1, 0, 0, 2, 0, 0}); }, {{1}, {2}, {}}},
@@ -87,6 +88,7 @@ TEST(Combinators, ReadyMadeOperationsAndSplitters) {
       {"split(defaultSplitter, [1,0,2])", [] { return split::split(split::defaultSplitter<int>(), Xs{1, 0, 2}); },
        {{1, 0, 2}}},
   };
+  // clang-format on
   for (const auto& c : cases) EXPECT_EQ(toVectors(c.run()), c.expected) << c.call;
 }
 
@@ -100,6 +102,7 @@ TEST(Combinators, ModifiersSetTheirFieldsAndTheLastOneWins) {
     EndPolicy init, final;
   };
   const auto base = split::oneOf({0});
+  // clang-format off
   const Case cases[] = {
       {"oneOf", base, DelimPolicy::Keep, CondensePolicy::KeepBlankFields, EndPolicy::KeepBlank, EndPolicy::KeepBlank},
       {"dropBlanks", split::dropBlanks(base), DelimPolicy::Keep, CondensePolicy::Condense, EndPolicy::DropBlank,
@@ -121,6 +124,7 @@ TEST(Combinators, ModifiersSetTheirFieldsAndTheLastOneWins) {
       {"whenElt", split::whenElt([](int x) { return x == 0; }), DelimPolicy::Keep, CondensePolicy::KeepBlankFields,
        EndPolicy::KeepBlank, EndPolicy::KeepBlank},
   };
+  // clang-format on
   for (const auto& c : cases) {
     EXPECT_EQ(c.s.delimPolicy, c.delim) << c.name;
     EXPECT_EQ(c.s.condensePolicy, c.condense) << c.name;
@@ -142,16 +146,19 @@ TEST(Combinators, DescriptionsAreWhatCallersHold) {
   EXPECT_EQ(toStrings(split::splitOn(std::vector<char>{',', ' '}, line)), fields);
   EXPECT_EQ(toStrings(split::splitOn({',', ' '}, line)), fields);
   EXPECT_EQ(toStrings(split::splitOn(text(", "), line)), fields);
-  EXPECT_EQ(toStrings(split::splitOneOf(",;", text("a;b,c"))), (std::vector<std::string>{"a", "b", "c"}));
+  EXPECT_EQ(toStrings(split::splitOneOf(",;", text("a;b,c"))),
+            (std::vector<std::string>{"a", "b", "c"}));
   EXPECT_EQ(toStrings(split::split(split::dropBlanks(split::oneOf(" \t")), text(" a\t b "))),
             (std::vector<std::string>{" ", "a", "\t ", "b", " "}));
   EXPECT_EQ(toStrings(split::wordsBy([](char c) { return c == ' '; }, text("  two  words "))),
             (std::vector<std::string>{"two", "words"}));
   // A generic predicate needs its element type named; a plain function gives it.
-  EXPECT_EQ(toVectors(split::split(split::whenElt<int>([](auto x) { return x < 0; }), Xs{1, -1, 2})),
-            (Pieces{{1}, {-1}, {2}}));
-  static_assert(std::same_as<decltype(split::whenElt(+[](const long& x) noexcept { return x < 0; })),
-                             split::Splitter<long>>);
+  EXPECT_EQ(
+      toVectors(split::split(split::whenElt<int>([](auto x) { return x < 0; }), Xs{1, -1, 2})),
+      (Pieces{{1}, {-1}, {2}}));
+  static_assert(
+      std::same_as<decltype(split::whenElt(+[](const long& x) noexcept { return x < 0; })),
+                   split::Splitter<long>>);
   // Elements of another type than the description's convert.
   EXPECT_EQ(toVectors(split::splitOneOf(std::vector<long>{0}, Xs{1, 0, 2})), (Pieces{{1}, {2}}));
 }
@@ -175,11 +182,14 @@ TEST(Combinators, SplitOnAndEndByGivenTheSublistAloneGiveTheOperation) {
 struct Counted {
   int value;
   static inline int comparisons = 0;
-  friend bool operator==(const Counted& a, const Counted& b) { return ++comparisons, a.value == b.value; }
+  friend bool operator==(const Counted& a, const Counted& b) {
+    return ++comparisons, a.value == b.value;
+  }
 };
 
 TEST(Combinators, OneOfComparesInOrderUpToTheFirstEqualElement) {
-  const auto anyOf = split::oneOf({Counted{1}, Counted{2}, Counted{3}}).delimiter.predicates().head();
+  const auto anyOf =
+      split::oneOf({Counted{1}, Counted{2}, Counted{3}}).delimiter.predicates().head();
   Counted::comparisons = 0;
   EXPECT_TRUE(anyOf(Counted{1}));
   EXPECT_EQ(Counted::comparisons, 1);

@@ -54,10 +54,13 @@ std::vector<split::Delimiter<int>> delimiters(Delim d) {
   using Predicates = List<split::Predicate<int>>;
   const split::Predicate<int> isZero = [](int x) { return x == 0; };
   switch (d) {
-    case Delim::Zero: return {split::Delimiter<int>(Predicates{isZero}), split::oneOf({0}).delimiter};
+    case Delim::Zero:
+      return {split::Delimiter<int>(Predicates{isZero}), split::oneOf({0}).delimiter};
     case Delim::ZeroZero:
-      return {split::Delimiter<int>(Predicates{isZero, isZero}), split::onSublist({0, 0}).delimiter};
-    case Delim::Empty: return {split::Delimiter<int>(Predicates{}), split::onSublist(Ints{}).delimiter};
+      return {split::Delimiter<int>(Predicates{isZero, isZero}),
+              split::onSublist({0, 0}).delimiter};
+    case Delim::Empty:
+      return {split::Delimiter<int>(Predicates{}), split::onSublist(Ints{}).delimiter};
   }
   return {};
 }
@@ -83,6 +86,7 @@ TEST(Engine, PiecesForEachPolicyWhateverTheLayoutOfTheInput) {
     Pieces expected;
   };
   const Ints sample{1, 0, 2, 0, 0, 3};
+  // clang-format off
   const Case cases[] = {
       {sample, Delim::Zero, {Keep, KeepBlankFields, KeepBlank, KeepBlank}, {{1}, {0}, {2}, {0}, {}, {0}, {3}}},
       {sample, Delim::Zero, {Drop, KeepBlankFields, KeepBlank, KeepBlank}, {{1}, {2}, {}, {3}}},
@@ -112,6 +116,7 @@ TEST(Engine, PiecesForEachPolicyWhateverTheLayoutOfTheInput) {
       {{1, 0, 0, 0, 2}, Delim::ZeroZero, {Drop, KeepBlankFields, KeepBlank, KeepBlank}, {{1}, {0, 2}}},
       {{0, 0, 0, 0}, Delim::ZeroZero, {Keep, KeepBlankFields, KeepBlank, KeepBlank}, {{}, {0, 0}, {}, {0, 0}, {}}},
   };
+  // clang-format on
   for (const auto& c : cases)
     for (const auto& d : delimiters(c.delim))
       for (const auto& input : layouts(c.input))
@@ -126,7 +131,8 @@ TEST(Engine, EmptyInputGivesOneBlankPieceUnlessAnEndDropsIt) {
     for (const auto& d : delimiters(delim))
       for (const Policies& p : kAllPolicies) {
         const bool kept = p.init == KeepBlank && p.final == KeepBlank;
-        EXPECT_EQ(toVectors(split::split(splitter(d, p), List<int>{})), kept ? Pieces{{}} : Pieces{});
+        EXPECT_EQ(toVectors(split::split(splitter(d, p), List<int>{})),
+                  kept ? Pieces{{}} : Pieces{});
       }
 }
 
@@ -147,8 +153,11 @@ TEST(Engine, EachStageOnItsOwn) {
     std::vector<Chunk<int>> input, expected;
   };
   const auto delims = [](int n, CondensePolicy c) {
-    return [n, c](Chunks xs) { return n == 0 ? split::doCondense(c, xs) : split::insertBlanks(c, xs); };
+    return [n, c](Chunks xs) {
+      return n == 0 ? split::doCondense(c, xs) : split::insertBlanks(c, xs);
+    };
   };
+  // clang-format off
   const Case cases[] = {
       {"condense", delims(0, Condense), {T({1}), D({0}), D({0, 9}), T({2}), D({9})},
        {T({1}), D({0, 0, 9}), T({2}), D({9})}},
@@ -189,13 +198,15 @@ TEST(Engine, EachStageOnItsOwn) {
        {T({}), D({})}, {T({}), D({})}},
       {"dropFinal of nothing", [](Chunks xs) { return split::dropFinal(DropBlank, xs); }, {}, {}},
   };
+  // clang-format on
   for (const auto& c : cases)
     EXPECT_EQ(c.run(Chunks::from(c.input)), Chunks::from(c.expected)) << c.stage;
 }
 
 TEST(Engine, SplitInternalCutsTextAndMatches) {
   const auto zero = split::oneOf({0}).delimiter;
-  EXPECT_EQ(split::splitInternal(zero, List<int>{1, 2, 0, 0, 3}), (Chunks{T({1, 2}), D({0}), D({0}), T({3})}));
+  EXPECT_EQ(split::splitInternal(zero, List<int>{1, 2, 0, 0, 3}),
+            (Chunks{T({1, 2}), D({0}), D({0}), T({3})}));
   EXPECT_EQ(split::splitInternal(zero, List<int>{}), Chunks{});
   EXPECT_EQ(split::splitInternal(split::onSublist(Ints{}).delimiter, List<int>{4, 5}),
             (Chunks{D({}), T({4}), D({}), T({5})}));
@@ -253,16 +264,18 @@ TEST(Engine, BreakDelimGivesTheElementsBeforeTheFirstMatchAndTheMatch) {
 TEST(Engine, PredicatesAreTriedInOrderFromEachPositionOnce) {
   // (predicate, element) for every call of a two-predicate delimiter.
   std::vector<std::pair<int, int>> calls;
-  const split::Delimiter<int> zeroZero(List<split::Predicate<int>>{
-      [&](int x) { return calls.emplace_back(1, x), x == 0; },
-      [&](int x) { return calls.emplace_back(2, x), x == 0; }});
-  const auto s = split::dropDelims(splitter(zeroZero, {Keep, KeepBlankFields, KeepBlank, KeepBlank}));
+  const split::Delimiter<int> zeroZero(
+      List<split::Predicate<int>>{[&](int x) { return calls.emplace_back(1, x), x == 0; },
+                                  [&](int x) { return calls.emplace_back(2, x), x == 0; }});
+  const auto s =
+      split::dropDelims(splitter(zeroZero, {Keep, KeepBlankFields, KeepBlank, KeepBlank}));
   for (const auto& input : layouts(Ints{1, 0, 0, 0, 2})) {
     calls.clear();
     EXPECT_EQ(toVectors(split::split(s, input)), (Pieces{{1}, {0, 2}}));
     // Position 0 fails; 1 matches; the search resumes at 3, which fails on its second element,
     // then at 4. Nothing is tried twice.
-    EXPECT_EQ(calls, (std::vector<std::pair<int, int>>{{1, 1}, {1, 0}, {2, 0}, {1, 0}, {2, 2}, {1, 2}}))
+    EXPECT_EQ(calls,
+              (std::vector<std::pair<int, int>>{{1, 1}, {1, 0}, {2, 0}, {1, 0}, {2, 2}, {1, 2}}))
         << input;
   }
 }
@@ -288,12 +301,14 @@ TEST(EngineOnDemand, TheFirstPiecesOfAnUnboundedInputReadOnlyTheLookaheadBeyondT
   int read = 0;
   std::vector<int> tested;
   const auto naturals = fp::iterate([&read](int x) { return read = x + 1; }, 1);
-  auto pieces = split::splitWhen([&tested](int x) { return tested.push_back(x), x % 3 == 0; }, naturals);
+  auto pieces =
+      split::splitWhen([&tested](int x) { return tested.push_back(x), x % 3 == 0; }, naturals);
   EXPECT_EQ(toVectors(pieces.take(3)), (Pieces{{1, 2}, {4, 5}, {7, 8}}));
   EXPECT_LE(read, 10);
   ASSERT_GE(tested.size(), 9u);
   EXPECT_LE(tested.size(), 10u);
-  for (std::size_t i = 0; i < tested.size(); ++i) EXPECT_EQ(tested[i], int(i) + 1) << "each position once";
+  for (std::size_t i = 0; i < tested.size(); ++i)
+    EXPECT_EQ(tested[i], int(i) + 1) << "each position once";
 
   // splitOn of a two-element sublist: 1 2 [0 0] 5 6 [0 0] 9 10 [0 0] 13 ...: the third piece
   // closes at position 11; the attempt at 12 may look at 13 as well.
@@ -305,7 +320,9 @@ TEST(EngineOnDemand, TheFirstPiecesOfAnUnboundedInputReadOnlyTheLookaheadBeyondT
         return Probe{i % 4 < 2 ? i + 1 : 0, i};
       },
       Probe{1, 0});
-  Probe::compared = [&](const Probe& x) { ++comparisons, compared = std::max(compared, x.position); };
+  Probe::compared = [&](const Probe& x) {
+    ++comparisons, compared = std::max(compared, x.position);
+  };
   auto fields = split::splitOn({Probe{0, -1}, Probe{0, -1}}, probes);
   std::vector<Ints> values;
   for (const auto& piece : fields.take(3)) {
@@ -326,7 +343,8 @@ TEST(EngineOnDemand, ASinglePieceYieldsItsElementsBeforeItEnds) {
   const auto first = split::splitOn({0}, naturals).head();
   EXPECT_EQ(first.take(1000), fp::iota(1, 1001));
   EXPECT_EQ(read, 1000);
-  EXPECT_EQ(split::wordsBy([](int x) { return x < 0; }, naturals).head().take(3), (List<int>{1, 2, 3}));
+  EXPECT_EQ(split::wordsBy([](int x) { return x < 0; }, naturals).head().take(3),
+            (List<int>{1, 2, 3}));
 }
 
 TEST(Engine, PiecesOfABufferAreSlicesOfIt) {

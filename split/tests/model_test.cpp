@@ -121,8 +121,8 @@ TEST(Model, MapSplitterTestsConvertedElementsAfresh) {
 TEST(Model, DelimitersWrapTheirPredicates) {
   const List<split::Predicate<int>> none;
   EXPECT_TRUE(split::Delimiter<int>(none).empty());
-  const split::Delimiter<int> evenThenOdd(
-      List<split::Predicate<int>>{[](int x) { return x % 2 == 0; }, [](int x) { return x % 2 != 0; }});
+  const split::Delimiter<int> evenThenOdd(List<split::Predicate<int>>{
+      [](int x) { return x % 2 == 0; }, [](int x) { return x % 2 != 0; }});
   EXPECT_FALSE(evenThenOdd.empty());
   EXPECT_EQ(evenThenOdd.predicates().length(), 2);
   EXPECT_EQ(split::onSublist({7, 8}).delimiter.predicates().length(), 2);

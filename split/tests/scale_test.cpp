@@ -67,7 +67,8 @@ TEST(Scale, SplittingAHundredMillionElementsKeepsMemoryBounded) {
   resetPeakResident();
   const std::int64_t before = residentBytes();
   std::int64_t pieces = 0, elements = 0;
-  for (const List<char>& piece : fp::consume(split::splitOn(", ", generatedText(n / (64 << 10) + 1).take(n)))) {
+  for (const List<char>& piece :
+       fp::consume(split::splitOn(", ", generatedText(n / (64 << 10) + 1).take(n)))) {
     for (auto run : piece.runs()) elements += std::int64_t(run.size());
     ++pieces;
   }
@@ -85,7 +86,9 @@ TEST(Scale, ARunOfMillionsOfSeparatorsIsPassedInBoundedMemory) {
   const auto isSpace = [](char c) { return c == ' '; };
   const std::function<List<List<char>>()> splits[] = {
       [&] { return split::wordsBy(isSpace, input); },  // one condensed delimiter
-      [&] { return split::split(split::dropInnerBlanks(split::dropDelims(split::oneOf(" "))), input); },
+      [&] {
+        return split::split(split::dropInnerBlanks(split::dropDelims(split::oneOf(" "))), input);
+      },
   };
   for (const auto& pieces : splits) {
     resetPeakResident();

@@ -39,9 +39,7 @@ class Chunk {
   const fp::List<T>& elements() const noexcept { return elements_; }
 
   // Kinds first; the elements from the front, stopping at the first difference.
-  friend bool operator==(const Chunk& a, const Chunk& b)
-    requires std::equality_comparable<T>
-  {
+  friend bool operator==(const Chunk& a, const Chunk& b) requires std::equality_comparable<T> {
     return a.kind_ == b.kind_ && a.elements_ == b.elements_;
   }
 

@@ -35,7 +35,9 @@ namespace split {
 // to produce on demand.
 template <class A, class G>
 auto build(G&& g) {
-  auto cons = [](A x, fp::List<A> rest) { return fp::List<A>::cons(std::move(x), std::move(rest)); };
+  auto cons = [](A x, fp::List<A> rest) {
+    return fp::List<A>::cons(std::move(x), std::move(rest));
+  };
   return std::invoke(std::forward<G>(g), cons, fp::List<A>());
 }
 
@@ -74,15 +76,18 @@ fp::List<fp::List<T>> places(fp::List<I> counts, fp::List<T> at, bool blanks, Co
 }
 
 template <class T, class F>
-using PieceOf = std::remove_cvref_t<std::tuple_element_t<0, std::invoke_result_t<F&, const fp::List<T>&>>>;
+using PieceOf =
+    std::remove_cvref_t<std::tuple_element_t<0, std::invoke_result_t<F&, const fp::List<T>&>>>;
 
 template <class T, class F>
 fp::List<PieceOf<T, F>> chopped(std::shared_ptr<F> f, fp::List<T> xs) {
-  return fp::List<PieceOf<T, F>>::lazy([f = std::move(f), xs = std::move(xs)]() -> fp::List<PieceOf<T, F>> {
-    if (xs.empty()) return {};
-    auto [piece, rest] = std::invoke(*f, xs);
-    return fp::List<PieceOf<T, F>>::cons(std::move(piece), chopped(f, fp::List<T>(std::move(rest))));
-  });
+  return fp::List<PieceOf<T, F>>::lazy(
+      [f = std::move(f), xs = std::move(xs)]() -> fp::List<PieceOf<T, F>> {
+        if (xs.empty()) return {};
+        auto [piece, rest] = std::invoke(*f, xs);
+        return fp::List<PieceOf<T, F>>::cons(std::move(piece),
+                                             chopped(f, fp::List<T>(std::move(rest))));
+      });
 }
 
 // The windows of `windows` that hold exactly n elements. Short windows are skipped in place, so
@@ -91,9 +96,8 @@ template <class T>
 fp::List<fp::List<T>> fullWindowsAt(fp::List<fp::List<T>>& windows, std::int64_t n) {
   while (!windows.empty() && windows.head().length() != n) windows = windows.tail();
   if (windows.empty()) return {};
-  return fp::List<fp::List<T>>::cons(windows.head(), [rest = windows.tail(), n]() mutable {
-    return fullWindowsAt(rest, n);
-  });
+  return fp::List<fp::List<T>>::cons(
+      windows.head(), [rest = windows.tail(), n]() mutable { return fullWindowsAt(rest, n); });
 }
 
 struct ChunksOf {
@@ -107,8 +111,8 @@ struct ChunksOf {
 template <bool blanks>
 struct SplitPlaces {
   template <std::ranges::input_range Counts, class T>
-    requires Count<std::ranges::range_value_t<Counts>>
-  fp::List<fp::List<T>> operator()(const Counts& counts, fp::List<T> xs) const {
+  requires Count<std::ranges::range_value_t<Counts>> fp::List<fp::List<T>>
+  operator()(const Counts& counts, fp::List<T> xs) const {
     using I = std::ranges::range_value_t<Counts>;
     return build<fp::List<T>>([&](auto cons, auto nil) {
       return places(fp::List<I>::from(counts), std::move(xs), blanks, cons, nil);
@@ -149,7 +153,8 @@ auto chop(F f, fp::List<T> xs) {
 template <class T>
 fp::List<fp::List<T>> divvy(std::int64_t n, std::int64_t m, fp::List<T> xs) {
   if (m <= 0)
-    throw std::invalid_argument("split::divvy: the step must be positive, got " + std::to_string(m));
+    throw std::invalid_argument("split::divvy: the step must be positive, got " +
+                                std::to_string(m));
   if (n < 0) return {};
   auto windows = chop([n, m](const fp::List<T>& at) { return std::pair(at.take(n), at.drop(m)); },
                       std::move(xs));

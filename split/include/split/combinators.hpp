@@ -39,14 +39,13 @@ namespace split {
 namespace detail {
 
 template <class C>
-concept CharLike = std::same_as<C, char> || std::same_as<C, wchar_t> ||
-                   std::same_as<C, char8_t> || std::same_as<C, char16_t> ||
-                   std::same_as<C, char32_t>;
+concept CharLike = std::same_as<C, char> || std::same_as<C, wchar_t> || std::same_as<C, char8_t> ||
+    std::same_as<C, char16_t> || std::same_as<C, char32_t>;
 
 // A C string: a string literal or a pointer to characters, read up to its terminating zero.
 template <class D>
 concept CString = std::is_pointer_v<std::decay_t<D>> &&
-                  CharLike<std::remove_const_t<std::remove_pointer_t<std::decay_t<D>>>>;
+    CharLike<std::remove_const_t<std::remove_pointer_t<std::decay_t<D>>>>;
 
 template <class D>
 struct ElementOfImpl {
@@ -74,12 +73,11 @@ class Elements {
   Elements(std::initializer_list<T> items) : items_(items) {}
   // A finite range of elements; not a character array, which is a C string.
   template <std::ranges::input_range R>
-    requires std::convertible_to<std::ranges::range_reference_t<R>, T> &&
-             (!detail::CString<R>)
-  Elements(R&& items) : items_(std::ranges::begin(items), std::ranges::end(items)) {}
+  requires std::convertible_to<std::ranges::range_reference_t<R>, T> &&
+      (!detail::CString<R>)Elements(R&& items)
+      : items_(std::ranges::begin(items), std::ranges::end(items)) {}
   // A C string, without its terminating zero.
-  Elements(const T* chars)
-    requires detail::CharLike<T>
+  Elements(const T* chars) requires detail::CharLike<T>
       : Elements(std::basic_string_view<T>(chars)) {}
 
   std::vector<T>&& take() && noexcept { return std::move(items_); }
@@ -104,8 +102,8 @@ Splitter<T> oneOf(std::type_identity_t<Elements<T>> elements) {
     return false;
   };
   auto s = defaultSplitter<T>();
-  s.delimiter = Delimiter<T>(detail::makeMatcher<T>(
-      std::array<std::vector<T>, 1>{std::move(elements).take()}, isAny));
+  s.delimiter = Delimiter<T>(
+      detail::makeMatcher<T>(std::array<std::vector<T>, 1>{std::move(elements).take()}, isAny));
   return s;
 }
 template <class T>

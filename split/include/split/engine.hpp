@@ -98,9 +98,8 @@ Chunks<T> chunksAt(const Fragments<T>& frags) {
 // element a Text chunk of its own.
 template <class T>
 Chunks<T> splitInternal(const Delimiter<T>& d, fp::List<T> xs) {
-  return Chunks<T>::lazy([frags = detail::fragments(d.matcher(), std::move(xs))] {
-    return detail::chunksAt(frags);
-  });
+  return Chunks<T>::lazy(
+      [frags = detail::fragments(d.matcher(), std::move(xs))] { return detail::chunksAt(frags); });
 }
 
 namespace detail {
@@ -144,8 +143,9 @@ Chunks<T> condenseAt(const Chunks<T>& chunks) {
   if (chunks.empty()) return {};
   if (chunks.head().isText())
     return Chunks<T>::cons(chunks.head(), [rest = chunks.tail()] { return condenseAt(rest); });
-  return Chunks<T>::cons(Delim(fp::List<T>::lazy([run = chunks]() mutable { return delimRunAt(run); })),
-                         [run = chunks]() mutable { return condenseAt(skipDelims(run)); });
+  return Chunks<T>::cons(
+      Delim(fp::List<T>::lazy([run = chunks]() mutable { return delimRunAt(run); })),
+      [run = chunks]() mutable { return condenseAt(skipDelims(run)); });
 }
 
 template <class T>
@@ -260,9 +260,12 @@ Chunks<T> mergeRight(Chunks<T> chunks) {
 template <class T>
 Chunks<T> doMerge(DelimPolicy policy, Chunks<T> chunks) {
   switch (policy) {
-    case DelimPolicy::KeepLeft: return mergeLeft(std::move(chunks));
-    case DelimPolicy::KeepRight: return mergeRight(std::move(chunks));
-    default: return chunks;
+    case DelimPolicy::KeepLeft:
+      return mergeLeft(std::move(chunks));
+    case DelimPolicy::KeepRight:
+      return mergeRight(std::move(chunks));
+    default:
+      return chunks;
   }
 }
 
@@ -307,22 +310,23 @@ fp::List<fp::List<T>> split(const Splitter<T>& s, fp::List<T> xs) {
 #else
 #define SPLIT_DETAIL_EXTERN extern
 #endif
-#define SPLIT_DETAIL_ENGINE_FOR(T)                                                               \
-  SPLIT_DETAIL_EXTERN template Splitter<T> defaultSplitter();                                    \
-  SPLIT_DETAIL_EXTERN template std::optional<Match<T>> matchDelim(const Delimiter<T>&, fp::List<T>); \
-  SPLIT_DETAIL_EXTERN template std::pair<fp::List<T>, fp::Deferred<std::optional<Match<T>>>>      \
-  breakDelim(const Delimiter<T>&, fp::List<T>);                                                  \
-  SPLIT_DETAIL_EXTERN template Chunks<T> splitInternal(const Delimiter<T>&, fp::List<T>);        \
-  SPLIT_DETAIL_EXTERN template Chunks<T> doCondense(CondensePolicy, Chunks<T>);                  \
-  SPLIT_DETAIL_EXTERN template Chunks<T> insertBlanksPrime(CondensePolicy, Chunks<T>);           \
-  SPLIT_DETAIL_EXTERN template Chunks<T> insertBlanks(CondensePolicy, Chunks<T>);                \
-  SPLIT_DETAIL_EXTERN template Chunks<T> doDrop(DelimPolicy, Chunks<T>);                         \
-  SPLIT_DETAIL_EXTERN template Chunks<T> mergeLeft(Chunks<T>);                                   \
-  SPLIT_DETAIL_EXTERN template Chunks<T> mergeRight(Chunks<T>);                                  \
-  SPLIT_DETAIL_EXTERN template Chunks<T> doMerge(DelimPolicy, Chunks<T>);                        \
-  SPLIT_DETAIL_EXTERN template Chunks<T> dropInitial(EndPolicy, Chunks<T>);                      \
-  SPLIT_DETAIL_EXTERN template Chunks<T> dropFinal(EndPolicy, Chunks<T>);                        \
-  SPLIT_DETAIL_EXTERN template Chunks<T> postProcess(const Splitter<T>&, Chunks<T>);             \
+#define SPLIT_DETAIL_ENGINE_FOR(T)                                                           \
+  SPLIT_DETAIL_EXTERN template Splitter<T> defaultSplitter();                                \
+  SPLIT_DETAIL_EXTERN template std::optional<Match<T>> matchDelim(const Delimiter<T>&,       \
+                                                                  fp::List<T>);              \
+  SPLIT_DETAIL_EXTERN template std::pair<fp::List<T>, fp::Deferred<std::optional<Match<T>>>> \
+  breakDelim(const Delimiter<T>&, fp::List<T>);                                              \
+  SPLIT_DETAIL_EXTERN template Chunks<T> splitInternal(const Delimiter<T>&, fp::List<T>);    \
+  SPLIT_DETAIL_EXTERN template Chunks<T> doCondense(CondensePolicy, Chunks<T>);              \
+  SPLIT_DETAIL_EXTERN template Chunks<T> insertBlanksPrime(CondensePolicy, Chunks<T>);       \
+  SPLIT_DETAIL_EXTERN template Chunks<T> insertBlanks(CondensePolicy, Chunks<T>);            \
+  SPLIT_DETAIL_EXTERN template Chunks<T> doDrop(DelimPolicy, Chunks<T>);                     \
+  SPLIT_DETAIL_EXTERN template Chunks<T> mergeLeft(Chunks<T>);                               \
+  SPLIT_DETAIL_EXTERN template Chunks<T> mergeRight(Chunks<T>);                              \
+  SPLIT_DETAIL_EXTERN template Chunks<T> doMerge(DelimPolicy, Chunks<T>);                    \
+  SPLIT_DETAIL_EXTERN template Chunks<T> dropInitial(EndPolicy, Chunks<T>);                  \
+  SPLIT_DETAIL_EXTERN template Chunks<T> dropFinal(EndPolicy, Chunks<T>);                    \
+  SPLIT_DETAIL_EXTERN template Chunks<T> postProcess(const Splitter<T>&, Chunks<T>);         \
   SPLIT_DETAIL_EXTERN template fp::List<fp::List<T>> split(const Splitter<T>&, fp::List<T>);
 SPLIT_DETAIL_ENGINE_FOR(char)
 SPLIT_DETAIL_ENGINE_FOR(std::int64_t)

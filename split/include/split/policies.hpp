@@ -50,25 +50,34 @@ namespace detail {
 
 constexpr std::string_view nameOf(DelimPolicy p) noexcept {
   switch (p) {
-    case DelimPolicy::Drop: return "Drop";
-    case DelimPolicy::Keep: return "Keep";
-    case DelimPolicy::KeepLeft: return "KeepLeft";
-    case DelimPolicy::KeepRight: return "KeepRight";
+    case DelimPolicy::Drop:
+      return "Drop";
+    case DelimPolicy::Keep:
+      return "Keep";
+    case DelimPolicy::KeepLeft:
+      return "KeepLeft";
+    case DelimPolicy::KeepRight:
+      return "KeepRight";
   }
   return "DelimPolicy(?)";
 }
 constexpr std::string_view nameOf(CondensePolicy p) noexcept {
   switch (p) {
-    case CondensePolicy::Condense: return "Condense";
-    case CondensePolicy::DropBlankFields: return "DropBlankFields";
-    case CondensePolicy::KeepBlankFields: return "KeepBlankFields";
+    case CondensePolicy::Condense:
+      return "Condense";
+    case CondensePolicy::DropBlankFields:
+      return "DropBlankFields";
+    case CondensePolicy::KeepBlankFields:
+      return "KeepBlankFields";
   }
   return "CondensePolicy(?)";
 }
 constexpr std::string_view nameOf(EndPolicy p) noexcept {
   switch (p) {
-    case EndPolicy::DropBlank: return "DropBlank";
-    case EndPolicy::KeepBlank: return "KeepBlank";
+    case EndPolicy::DropBlank:
+      return "DropBlank";
+    case EndPolicy::KeepBlank:
+      return "KeepBlank";
   }
   return "EndPolicy(?)";
 }

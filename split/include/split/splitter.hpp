@@ -63,11 +63,11 @@ template <class T>
 struct Splitter {
   using value_type = T;
 
-  Delimiter<T> delimiter;          // what counts as a delimiter
-  DelimPolicy delimPolicy;         // what becomes of delimiters
-  CondensePolicy condensePolicy;   // what becomes of adjacent delimiters
-  EndPolicy initBlankPolicy;       // whether a blank first piece survives
-  EndPolicy finalBlankPolicy;      // whether a blank last piece survives
+  Delimiter<T> delimiter;         // what counts as a delimiter
+  DelimPolicy delimPolicy;        // what becomes of delimiters
+  CondensePolicy condensePolicy;  // what becomes of adjacent delimiters
+  EndPolicy initBlankPolicy;      // whether a blank first piece survives
+  EndPolicy finalBlankPolicy;     // whether a blank last piece survives
 };
 
 namespace detail {
@@ -86,8 +86,9 @@ struct ElementFor {
 };
 template <class F>
 struct ElementFor<Deduced, F> {
-  static_assert(requires { std::function{std::declval<F>()}; },
-                "split: name the element type for a generic callable, as in whenElt<int>(p)");
+  static_assert(
+      requires { std::function{std::declval<F>()}; },
+      "split: name the element type for a generic callable, as in whenElt<int>(p)");
   using type = std::remove_cvref_t<decltype(parameterOf(std::function{std::declval<F>()}))>;
 };
 
@@ -120,8 +121,8 @@ auto mapSplitter(F f, const Splitter<A>& s) -> Splitter<typename detail::Element
         return Predicate<To>([convert, p](const To& x) { return p(std::invoke(*convert, x)); });
       },
       s.delimiter.predicates());
-  return {Delimiter<To>(std::move(predicates)), s.delimPolicy, s.condensePolicy,
-          s.initBlankPolicy, s.finalBlankPolicy};
+  return {Delimiter<To>(std::move(predicates)), s.delimPolicy, s.condensePolicy, s.initBlankPolicy,
+          s.finalBlankPolicy};
 }
 
 }  // namespace split

@@ -42,13 +42,14 @@ struct Fragment {
   fp::List<T> elements() const { return at.take(static_cast<std::int64_t>(length)); }
   // The input behind the fragment.
   fp::List<T> after() const {
-    return length <= at.run().size() ? at.dropInRun(length) : at.drop(static_cast<std::int64_t>(length));
+    return length <= at.run().size() ? at.dropInRun(length)
+                                     : at.drop(static_cast<std::int64_t>(length));
   }
 
   fp::List<T> at;      // the input from the fragment's first element on
   std::size_t length;  // the number of elements covered
   Kind kind;
-  bool closed;         // for a stretch of text: known to be the last before a match
+  bool closed;  // for a stretch of text: known to be the last before a match
 };
 
 template <class T>
@@ -60,7 +61,8 @@ using MatcherRef = std::shared_ptr<const Matcher<T>>;
 // The fragments of `xs`, computed as they are read.
 template <class T>
 Fragments<T> fragments(MatcherRef<T> matcher, fp::List<T> xs) {
-  return Fragments<T>::lazy([matcher = std::move(matcher), input = std::move(xs)]() -> Fragments<T> {
+  return Fragments<T>::lazy([matcher = std::move(matcher),
+                             input = std::move(xs)]() -> Fragments<T> {
     const fp::List<T> xs = input.dropInRun(0);  // computed, so that fragments hold no suspension
     const std::span<const T> run = xs.run();
     if (run.empty()) return {};

@@ -102,7 +102,8 @@ class SequenceMatcher final : public Matcher<T> {
       auto self = std::static_pointer_cast<const SequenceMatcher>(this->shared_from_this());
       std::vector<Predicate<T>> predicates;
       for (std::size_t i = 0; i < std::size(tests_); ++i)
-        predicates.emplace_back([self, i](const T& x) { return self->accept_(self->tests_[i], x); });
+        predicates.emplace_back(
+            [self, i](const T& x) { return self->accept_(self->tests_[i], x); });
       return fp::List<Predicate<T>>::from(std::move(predicates));
     }
   }
