@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <fstream>
 #include <list>
+#include <memory>
 #include <ranges>
 #include <span>
 #include <stdexcept>
@@ -262,6 +263,21 @@ std::int64_t residentBytes() {
   std::int64_t size = 0, resident = 0;
   statm >> size >> resident;
   return resident * 4096;
+}
+
+TEST(List, ConsumingLetsGoOfACellBeforeComputingTheNext) {
+  using Ptr = std::shared_ptr<int>;
+  auto first = std::make_shared<int>(1);
+  const std::weak_ptr<int> watch = first;
+  bool firstAliveWhileComputing = true;
+  List<Ptr> xs = List<Ptr>::cons(std::move(first), [&] {
+    firstAliveWhileComputing = !watch.expired();
+    return List<Ptr>{std::make_shared<int>(2)};
+  });
+  int sum = 0;
+  for (const Ptr& p : fp::consume(std::move(xs))) sum += *p;
+  EXPECT_EQ(sum, 3);
+  EXPECT_FALSE(firstAliveWhileComputing);
 }
 
 TEST(List, ConsumingHundredMillionCellsKeepsMemoryBounded) {

@@ -327,12 +327,15 @@ class List {
     const List& forced = suspended.get();
     return n->unique() ? std::move(const_cast<List&>(forced)) : forced;
   }
-  // The rest of a list handed over, settled.
+  // The rest of a list handed over, settled. The first cell is let go of before the rest is
+  // computed, so that a walk holds one cell at a time even while it makes the next.
   static List restOwned(List xs) {
     Node* n = xs.node_.get();
-    if (n->kind == detail::ListKind::Cell && n->unique())
-      return settleOwned(std::move(const_cast<List&>(asCell(n).tail)));
-    return tailOf({n, xs.pos_}).settledList();
+    List rest = n->kind == detail::ListKind::Cell && n->unique()
+                    ? std::move(const_cast<List&>(asCell(n).tail))
+                    : tailOf({n, xs.pos_});
+    xs = List();
+    return settleOwned(std::move(rest));
   }
   List settledList() const { return at(settled()); }
   Pos nonEmpty(const char* what) const {
