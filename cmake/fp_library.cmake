@@ -36,6 +36,11 @@ function(fp_install_package target)
   install(FILES ${CMAKE_CURRENT_BINARY_DIR}/${target}Config.cmake
                 ${CMAKE_CURRENT_BINARY_DIR}/${target}ConfigVersion.cmake
           DESTINATION ${CMAKE_INSTALL_LIBDIR}/cmake/${target})
+  # The prefix is found from where the .pc file lies, so that an install moved elsewhere (or
+  # made with `cmake --install --prefix`) still describes itself.
+  file(RELATIVE_PATH FP_PC_TO_PREFIX ${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_LIBDIR}/pkgconfig
+       ${CMAKE_INSTALL_PREFIX})
+  string(REGEX REPLACE "/$" "" FP_PC_TO_PREFIX "${FP_PC_TO_PREFIX}")
   configure_file(${PROJECT_SOURCE_DIR}/cmake/package.pc.in ${CMAKE_CURRENT_BINARY_DIR}/${target}.pc
                  @ONLY)
   install(FILES ${CMAKE_CURRENT_BINARY_DIR}/${target}.pc

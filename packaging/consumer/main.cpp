@@ -1,0 +1,30 @@
+// Uses each installed library once and checks what it gets.
+#include <cstdint>
+#include <iostream>
+#include <vector>
+
+#include "keyedwalk/foldable.hpp"
+#include "keyedwalk/version.hpp"
+#include "meterline/meterline.hpp"
+#include "split/split.hpp"
+
+int main() {
+  const std::vector<std::int64_t> xs{5, 6, 7};
+  const std::int64_t weighted = keyedwalk::ifoldlPrime(
+      [](std::int64_t i, std::int64_t acc, std::int64_t x) { return acc + i * x; },
+      std::int64_t{0}, xs);
+
+  const auto fields = split::splitOn(",", fp::String::from("a,b,,c"));
+
+  meterline::Style<> style = meterline::defStyle();
+  style.styleWidth = meterline::ConstantWidth{20};
+  const meterline::TimePoint start{};
+  const std::string line =
+      meterline::renderProgressBar(style, meterline::Progress<>{1, 2, {}}, {start, start}).str();
+
+  std::cout << "keyedwalk " << keyedwalk::version() << ": " << weighted << '\n'
+            << "split " << split::version() << ": " << fields.length() << " fields\n"
+            << "meterline " << meterline::version() << ": " << line << '\n';
+  const bool ok = weighted == 20 && fields.length() == 4 && line.find("50%") != std::string::npos;
+  return ok ? 0 : 1;
+}
