@@ -1,0 +1,515 @@
+// The keyed providers: the standard maps, IntMap, the pair and Array hand every operation the key
+// (or array index) of each element, in the container's own order, with the orders of calls and
+// the early stops that each operation promises.
+#include <gtest/gtest.h>
+
+#include <concepts>
+#include <cstdint>
+#include <functional>
+#include <limits>
+#include <map>
+#include <optional>
+#include <ostream>
+#include <stdexcept>
+#include <string>
+#include <unordered_map>
+#include <utility>
+#include <vector>
+
+#include "fp/generate.hpp"
+#include "keyedwalk/array.hpp"
+#include "keyedwalk/foldable.hpp"
+#include "keyedwalk/intmap.hpp"
+#include "keyedwalk/map.hpp"
+#include "keyedwalk/pair.hpp"
+#include "keyedwalk/traversable.hpp"
+
+namespace {
+
+using keyedwalk::Array;
+using keyedwalk::IntMap;
+using Calls = std::vector<std::string>;
+using Cell = std::pair<int, char>;
+
+// An index as text: numbers in decimal, characters as they are, pairs as both parts.
+template <class I>
+std::string label(const I& i) {
+  if constexpr (std::same_as<I, std::string>)
+    return i;
+  else if constexpr (std::same_as<I, char>)
+    return std::string(1, i);
+  else if constexpr (std::same_as<I, bool>)
+    return i ? "T" : "F";
+  else if constexpr (std::integral<I>)
+    return std::to_string(i);
+  else
+    return label(i.first) + label(i.second);
+}
+
+template <class I>
+std::string entry(const I& i, char x) {
+  return label(i) + x;
+}
+
+// (a b), built by appending: g++ 12 warns falsely about "(" + std::string at -O3.
+std::string paren(const std::string& a, const std::string& b) {
+  std::string out(1, '(');
+  out += a;
+  out += b;
+  out += ')';
+  return out;
+}
+
+// Strings under concatenation with a visible neutral element, so that results show where
+// `mempty` was placed.
+struct Trace : fp::MonoidDefaults<Trace> {
+  using Value = std::string;
+  static std::string mempty() { return "."; }
+  template <class Rhs>
+  static std::string append(const std::string& a, Rhs&& b) {
+    return a + std::string(b());
+  }
+};
+
+// An effect that logs the index of every action it runs; the action yields the element.
+using Logged = fp::StateEffect<std::string>;
+const auto logIndex = [](const auto& i, char x) {
+  return Logged::state([l = label(i), x](const std::string& log) { return std::pair(x, log + l); });
+};
+
+// Every operation over a container of chars: what it gave, and the calls that imap and the strict
+// folds made (an unordered map rebuilt by imap may iterate in another order, so imap shows its
+// calls).
+struct Walks {
+  std::string imap, ifoldMap, ifoldMapPrime, ifoldr, ifoldl, ifoldrPrime, ifoldlPrime, itraverseLog;
+  Calls ifoldrPrimeCalls, ifoldlPrimeCalls;
+  friend bool operator==(const Walks&, const Walks&) = default;
+  friend std::ostream& operator<<(std::ostream& out, const Walks& w) {
+    out << w.imap << " " << w.ifoldMap << " " << w.ifoldMapPrime << " " << w.ifoldr << " " << w.ifoldl << " "
+        << w.ifoldrPrime << " " << w.ifoldlPrime << " " << w.itraverseLog << " calls";
+    for (const auto& c : w.ifoldrPrimeCalls) out << " " << c;
+    for (const auto& c : w.ifoldlPrimeCalls) out << " " << c;
+    return out;
+  }
+};
+
+// Reads every element, which computes those of an array made by imap.
+template <class C>
+void readAll(const C& c) {
+  if constexpr (requires { c.begin(); })
+    for ([[maybe_unused]] const auto& x : c) {
+    }
+}
+
+template <class C>
+Walks walk(const C& c) {
+  Walks w;
+  readAll(keyedwalk::imap([&](const auto& i, char x) { return w.imap += entry(i, x), x; }, c));
+  w.ifoldMap = keyedwalk::ifoldMap(Trace{}, [](const auto& i, char x) { return entry(i, x); }, c);
+  w.ifoldMapPrime = keyedwalk::ifoldMapPrime(Trace{}, [](const auto& i, char x) { return entry(i, x); }, c);
+  w.ifoldr = keyedwalk::ifoldr([](const auto& i, char x, std::string acc) { return paren(entry(i, x), acc); },
+                               std::string("z"), c);
+  w.ifoldl = keyedwalk::ifoldl([](const auto& i, std::string acc, char x) { return paren(acc, entry(i, x)); },
+                               std::string("z"), c);
+  w.ifoldrPrime = keyedwalk::ifoldrPrime(
+      [&](const auto& i, char x, std::string acc) {
+        w.ifoldrPrimeCalls.push_back(entry(i, x));
+        return paren(entry(i, x), acc);
+      },
+      std::string("z"), c);
+  w.ifoldlPrime = keyedwalk::ifoldlPrime(
+      [&](const auto& i, std::string acc, char x) {
+        w.ifoldlPrimeCalls.push_back(entry(i, x));
+        return paren(acc, entry(i, x));
+      },
+      std::string("z"), c);
+  const auto traversed = keyedwalk::itraverse(Logged{}, logIndex, c);
+  w.itraverseLog = Logged::execState(traversed, "");
+  EXPECT_EQ(Logged::evalState(traversed, ""), c) << "itraverse keeps every element in its place";
+  return w;
+}
+
+// What every provider gives for the entries e0, e1, ... ("1a", "2b", ...) in visiting order. A
+// map and a pair combine the f values alone; an array is the monoid's mconcat of them, so its
+// ifoldMap ends with `mempty`.
+enum class Ends { WithF, WithMempty };
+Walks visiting(const Calls& entries, Ends ends) {
+  Walks w;
+  w.ifoldr = w.ifoldl = "z";
+  for (const auto& e : entries) {
+    w.imap += e;
+    w.ifoldl = paren(w.ifoldl, e);
+    w.itraverseLog += e.substr(0, e.size() - 1);
+  }
+  for (auto e = entries.rbegin(); e != entries.rend(); ++e) w.ifoldr = paren(*e, w.ifoldr);
+  w.ifoldMap = entries.empty() || ends == Ends::WithMempty ? w.imap + "." : w.imap;
+  w.ifoldMapPrime = std::string(".") + w.imap;
+  w.ifoldrPrime = w.ifoldr;
+  w.ifoldlPrime = w.ifoldl;
+  w.ifoldlPrimeCalls = entries;
+  w.ifoldrPrimeCalls = Calls(entries.rbegin(), entries.rend());
+  return w;
+}
+
+TEST(Keyed, EveryProviderVisitsInItsOwnOrder) {
+  std::map<int, char> inserted;  // keys inserted 3, 1, 2
+  inserted.emplace(3, 'c');
+  inserted.emplace(1, 'a');
+  inserted.emplace(2, 'b');
+  EXPECT_EQ(walk(inserted), visiting({"1a", "2b", "3c"}, Ends::WithF));
+  EXPECT_EQ(walk(std::multimap<int, char>{{2, 'x'}, {1, 'a'}, {2, 'y'}}), visiting({"1a", "2x", "2y"}, Ends::WithF))
+      << "equal keys in insertion order";
+  EXPECT_EQ(walk(IntMap<char>{{7, 'c'}, {-3, 'a'}, {0, 'b'}}), visiting({"-3a", "0b", "7c"}, Ends::WithF));
+  EXPECT_EQ(walk(std::pair<std::string, char>("k", 'a')), visiting({"ka"}, Ends::WithF));
+  EXPECT_EQ(walk(Array<std::int64_t, char>({10, 12}, {'x', 'y', 'z'})), visiting({"10x", "11y", "12z"}, Ends::WithMempty));
+  EXPECT_EQ(walk(Array<Cell, char>({{0, 'a'}, {1, 'b'}}, {'p', 'q', 'r', 's'})),
+            visiting({"0ap", "0bq", "1ar", "1bs"}, Ends::WithMempty))
+      << "pairs of indices in row-major order";
+  EXPECT_EQ(walk(Array<bool, char>({false, true}, {'n', 'y'})), visiting({"Fn", "Ty"}, Ends::WithMempty));
+  EXPECT_EQ(walk(Array<char, char>({'a', 'b'}, {'x', 'y'})), visiting({"ax", "by"}, Ends::WithMempty));
+
+  const std::unordered_map<int, char> hashed{{1, 'a'}, {2, 'b'}, {3, 'c'}, {4, 'd'}};
+  Calls iterationOrder;
+  for (const auto& [key, value] : hashed) iterationOrder.push_back(entry(key, value));
+  EXPECT_EQ(walk(hashed), visiting(iterationOrder, Ends::WithF));
+}
+
+TEST(Keyed, EmptyContainersNeverCallTheCallback) {
+  const Walks empty = visiting({}, Ends::WithF);
+  EXPECT_EQ(walk(std::map<int, char>()), empty);
+  EXPECT_EQ(walk(std::multimap<int, char>()), empty);
+  EXPECT_EQ(walk(std::unordered_map<int, char>()), empty);
+  EXPECT_EQ(walk(IntMap<char>()), empty);
+  const Array<std::int64_t, char> upperBelowLower({10, 9}, {});
+  EXPECT_EQ(walk(upperBelowLower), empty);
+
+  int calls = 0;
+  const auto never = [&](const auto&, char) { return ++calls, std::optional<int>(); };
+  const auto mapped = keyedwalk::imap(never, upperBelowLower);
+  EXPECT_EQ(mapped.bounds(), (std::pair<std::int64_t, std::int64_t>(10, 9)));
+  EXPECT_EQ(mapped.size(), 0u);
+  const auto traversed = keyedwalk::itraverse(fp::OptionalEffect{}, never, upperBelowLower);
+  ASSERT_TRUE(traversed.has_value());
+  EXPECT_EQ(traversed->bounds(), upperBelowLower.bounds());
+  EXPECT_EQ(keyedwalk::itraverse(fp::OptionalEffect{}, never, IntMap<char>()), std::optional(IntMap<int>()));
+  EXPECT_EQ(calls, 0);
+}
+
+TEST(Keyed, ResultsKeepTheKindAndTheKeys) {
+  const auto plusKey = [](const auto& k, int v) { return v + static_cast<int>(k); };
+  EXPECT_EQ(keyedwalk::imap(plusKey, std::map<int, int>{{1, 10}, {5, 50}}), (std::map<int, int>{{1, 11}, {5, 55}}));
+  EXPECT_EQ(keyedwalk::imap(plusKey, std::unordered_map<int, int>{{1, 10}, {5, 50}}),
+            (std::unordered_map<int, int>{{1, 11}, {5, 55}}));
+  const auto multi = keyedwalk::imap([](int, int v) { return std::to_string(v); }, std::multimap<int, int>{{1, 2}, {1, 1}});
+  EXPECT_EQ(multi, (std::multimap<int, std::string>{{1, "2"}, {1, "1"}}));
+  EXPECT_EQ(keyedwalk::imap(plusKey, IntMap<int>{{-1, 10}, {1, 10}}), (IntMap<int>{{-1, 9}, {1, 11}}));
+  EXPECT_EQ(keyedwalk::imap([](const std::string&, int x) { return x + 1; }, std::pair<std::string, int>("k", 5)),
+            (std::pair<std::string, int>("k", 6)));
+
+  const auto positive = [](const auto& k, int v) { return v > 0 ? std::optional(v * 2 + static_cast<int>(k)) : std::nullopt; };
+  EXPECT_EQ(keyedwalk::itraverse(fp::OptionalEffect{}, positive, std::map<int, int>{{1, 1}, {2, 2}}),
+            (std::map<int, int>{{1, 3}, {2, 6}}));
+  EXPECT_EQ(keyedwalk::itraverse(fp::OptionalEffect{}, positive, std::map<int, int>{{1, 1}, {2, 0}}), std::nullopt);
+  EXPECT_EQ(keyedwalk::itraverse(fp::OptionalEffect{}, positive, IntMap<int>{{-7, 1}, {7, 1}}),
+            (IntMap<int>{{-7, -5}, {7, 9}}));
+  EXPECT_EQ(keyedwalk::itraverse(fp::OptionalEffect{}, positive, IntMap<int>{{-7, 0}, {7, 1}}), std::nullopt);
+  EXPECT_EQ(keyedwalk::itraverse(fp::OptionalEffect{}, positive, std::pair<int, int>(4, 1)), (std::pair<int, int>(4, 6)));
+  EXPECT_EQ(keyedwalk::itraverse(fp::OptionalEffect{}, positive, std::pair<int, int>(4, 0)), std::nullopt);
+  const Array<std::int64_t, int> array({10, 11}, {1, 2});
+  EXPECT_EQ(keyedwalk::itraverse(fp::OptionalEffect{}, positive, array), (Array<std::int64_t, int>({10, 11}, {12, 15})));
+
+  // The plain capabilities drop the index.
+  EXPECT_EQ(fp::fmap([](int v) { return v * 2; }, std::map<char, int>{{'a', 1}}), (std::map<char, int>{{'a', 2}}));
+  EXPECT_EQ(fp::foldlPrime([](int acc, int v) { return acc + v; }, 0, IntMap<int>{{3, 4}, {-3, 5}}), 9);
+  EXPECT_EQ(fp::foldr([](int v, int acc) { return v - acc; }, 0, array), 1 - 2);
+  EXPECT_EQ((fp::Foldable<std::pair<int, int>>::length(std::pair(1, 2))), 1);
+}
+
+TEST(Keyed, ArrayImapChecksEveryPositionAtOnceAndComputesOnRead) {
+  int calls = 0;
+  const Array<std::int64_t, char> xs({10, 12}, {'x', 'y', 'z'});
+  const auto mapped = keyedwalk::imap([&](std::int64_t i, char c) { return ++calls, entry(i, c); }, xs);
+  EXPECT_EQ(calls, 0);
+  EXPECT_EQ(mapped.bounds(), xs.bounds());
+  EXPECT_EQ(mapped.size(), 3u);
+  EXPECT_EQ(mapped.at(11), "11y");
+  EXPECT_EQ(mapped.at(11), "11y");
+  EXPECT_EQ(calls, 1);
+  EXPECT_EQ(keyedwalk::imap([](std::int64_t, const std::string& s) { return s.size(); }, mapped).at(12), 3u);
+  EXPECT_EQ(calls, 2);
+}
+
+TEST(Keyed, LazyFoldsStopAtTheDecidingEntry) {
+  int calls = 0;
+  const auto firstOnly = [&](const auto& k, auto, auto) { return ++calls, static_cast<std::int64_t>(k); };
+  const auto seen = [&](const auto& k, int) { return ++calls, k >= 2; };
+  const std::map<int, int> map{{1, 1}, {2, 2}, {3, 3}};
+  const IntMap<int> intMap{{-1, 1}, {2, 2}, {3, 3}};
+  const Array<std::int64_t, int> array({1, 3}, {1, 2, 3});
+  const std::unordered_map<int, int> hashed{{1, 1}};
+
+  EXPECT_EQ(keyedwalk::ifoldr(firstOnly, std::int64_t{0}, map), 1);
+  EXPECT_EQ(keyedwalk::ifoldr(firstOnly, std::int64_t{0}, intMap), -1);
+  EXPECT_EQ(keyedwalk::ifoldr(firstOnly, std::int64_t{0}, array), 1);
+  EXPECT_EQ(keyedwalk::ifoldr(firstOnly, std::int64_t{0}, hashed), 1);
+  EXPECT_EQ(calls, 4);
+  calls = 0;
+  EXPECT_TRUE(keyedwalk::iany(seen, map));
+  EXPECT_TRUE(keyedwalk::iany(seen, intMap));
+  EXPECT_TRUE(keyedwalk::iany(seen, array));
+  EXPECT_EQ(calls, 6);
+  EXPECT_EQ(keyedwalk::ifind([](std::int64_t k, int) { return k > 0; }, intMap), std::pair(std::int64_t{2}, 2));
+
+  // ifoldl begins at the last entry; the others wait until the callback asks for them.
+  const auto lastKey = [&](const auto& k, auto, int) { return ++calls, static_cast<std::int64_t>(k); };
+  calls = 0;
+  EXPECT_EQ(keyedwalk::ifoldl(lastKey, std::int64_t{0}, map), 3);
+  EXPECT_EQ(keyedwalk::ifoldl(lastKey, std::int64_t{0}, intMap), 3);
+  EXPECT_EQ(keyedwalk::ifoldl(lastKey, std::int64_t{0}, array), 3);
+  EXPECT_EQ(calls, 3);
+}
+
+TEST(Keyed, LazyResultsOwnAnRvalueMap) {
+  // The lists below are read after the maps they came from are gone.
+  const auto pairs = keyedwalk::itoList(std::map<int, std::string>{{2, "b"}, {1, "a"}});
+  const auto hashed = keyedwalk::itoList(std::unordered_map<int, std::string>{{5, "e"}});
+  const auto array = keyedwalk::itoList(Array<std::int64_t, std::string>({4, 4}, {"d"}));
+  const auto intMap = keyedwalk::itoList(IntMap<std::string>{{3, "c"}});
+  EXPECT_EQ(pairs.toVector(), (std::vector<std::pair<int, std::string>>{{1, "a"}, {2, "b"}}));
+  EXPECT_EQ(hashed.toVector(), (std::vector<std::pair<int, std::string>>{{5, "e"}}));
+  EXPECT_EQ(array.toVector(), (std::vector<std::pair<std::int64_t, std::string>>{{4, "d"}}));
+  EXPECT_EQ(intMap.toVector(), (std::vector<std::pair<std::int64_t, std::string>>{{3, "c"}}));
+}
+
+// An index type whose `index` puts the upper bound at position 7, whatever the count.
+struct Skewed {
+  int at;
+  friend bool operator==(Skewed, Skewed) = default;
+};
+
+// An index type whose bounds hold a negative number of indices.
+struct Negative {
+  int at;
+};
+
+}  // namespace
+
+template <>
+struct keyedwalk::Ix<Skewed> {
+  static std::vector<Skewed> range(const std::pair<Skewed, Skewed>& b) {
+    std::vector<Skewed> all;
+    for (int i = b.first.at; i <= b.second.at; ++i) all.push_back({i});
+    return all;
+  }
+  static std::int64_t index(const std::pair<Skewed, Skewed>& b, Skewed i) {
+    return i == b.second ? 7 : i.at - b.first.at;
+  }
+  static bool inRange(const std::pair<Skewed, Skewed>& b, Skewed i) { return b.first.at <= i.at && i.at <= b.second.at; }
+  static std::int64_t rangeSize(const std::pair<Skewed, Skewed>& b) { return b.second.at - b.first.at + 1; }
+};
+
+template <>
+struct keyedwalk::Ix<Negative> {
+  static std::vector<Negative> range(const std::pair<Negative, Negative>&) { return {}; }
+  static std::int64_t index(const std::pair<Negative, Negative>&, Negative) { return 0; }
+  static bool inRange(const std::pair<Negative, Negative>&, Negative) { return false; }
+  static std::int64_t rangeSize(const std::pair<Negative, Negative>&) { return -1; }
+};
+
+namespace {
+
+TEST(Keyed, AnIndexBeyondTheCountFailsEveryOperationThatReachesIt) {
+  const Array<Skewed, int> skewed({{0}, {2}}, {10, 11, 12});
+  int calls = 0;
+  const auto count = [&](Skewed, int x) { return ++calls, x; };
+  const auto step = [&](Skewed, auto acc, int) { return ++calls, acc; };
+  const auto forcing = [&](Skewed, int x, int rest) { return ++calls, x + rest; };
+  const struct {
+    const char* operation;
+    std::function<void()> run;
+    int callsBeforeTheError;
+  } cases[] = {
+      {"imap, at the call", [&] { keyedwalk::imap(count, skewed); }, 0},
+      {"ifoldr, forcing", [&] { keyedwalk::ifoldr(forcing, 0, skewed); }, 0},
+      {"ifoldl", [&] { keyedwalk::ifoldl(step, 0, skewed); }, 0},
+      {"ifoldrPrime", [&] { keyedwalk::ifoldrPrime(forcing, 0, skewed); }, 0},
+      {"ifoldlPrime", [&] { keyedwalk::ifoldlPrime(step, 0, skewed); }, 2},
+      {"ifoldMap", [&] { keyedwalk::ifoldMap(fp::AllMonoid{}, [&](Skewed, int) { return ++calls, true; }, skewed); }, 2},
+      {"ifoldMapPrime", [&] { keyedwalk::ifoldMapPrime(fp::AnyMonoid{}, [&](Skewed, int) { return ++calls, true; }, skewed); }, 2},
+      {"itraverse", [&] { keyedwalk::itraverse(fp::OptionalEffect{}, [&](Skewed, int x) { return ++calls, std::optional(x); }, skewed); }, 2},
+      {"at", [&] { skewed.at({2}); }, 0},
+  };
+  for (const auto& c : cases) {
+    calls = 0;
+    try {
+      c.run();
+      ADD_FAILURE() << c.operation << ": no error";
+    } catch (const keyedwalk::ArrayIndexError& e) {
+      EXPECT_EQ(e.position(), 7) << c.operation;
+      EXPECT_EQ(e.count(), 3) << c.operation;
+    }
+    EXPECT_EQ(calls, c.callsBeforeTheError) << c.operation;
+  }
+
+  // What stops before the last index never meets it.
+  EXPECT_EQ(keyedwalk::ifoldr([](Skewed, int x, auto) { return x; }, 0, skewed), 10);
+  EXPECT_FALSE(keyedwalk::iall([](Skewed, int x) { return x > 10; }, skewed));
+  EXPECT_EQ(skewed.at({1}), 11);
+}
+
+TEST(Keyed, ArrayConstructionChecksItsBoundsAndElements) {
+  EXPECT_THROW((Array<Negative, int>({{0}, {1}}, {})), keyedwalk::NegativeRangeError);
+  EXPECT_THROW((Array<int, int>({1, 3}, {1, 2})), std::invalid_argument);
+  EXPECT_THROW((Array<int, int>({1, 3}, {1, 2, 3, 4})), std::invalid_argument);
+  EXPECT_THROW((Array<int, int>({1, 3}, fp::iota(0))), std::invalid_argument) << "an unbounded list";
+  EXPECT_THROW((Array<std::int64_t, int>({0, std::int64_t{1} << 60}, {1})), std::invalid_argument) << "no huge allocation";
+  const Array<int, int> xs({1, 3}, std::vector<int>{7, 8, 9});
+  EXPECT_EQ(xs.at(3), 9);
+  EXPECT_THROW(xs.at(4), std::out_of_range);
+  EXPECT_THROW(xs.at(0), std::out_of_range);
+  EXPECT_EQ(std::vector<int>(xs.begin(), xs.end()), (std::vector<int>{7, 8, 9}));
+}
+
+TEST(Keyed, IxOrdersItsIndicesAndCountsThem) {
+  using Bounds64 = std::pair<std::int64_t, std::int64_t>;
+  constexpr auto kMax = std::numeric_limits<std::int64_t>::max();
+  constexpr auto kMin = std::numeric_limits<std::int64_t>::min();
+  using Ix64 = keyedwalk::Ix<std::int64_t>;
+  EXPECT_EQ(Ix64::rangeSize({kMax - 1, kMax}), 2);
+  const auto top = Ix64::range({kMax - 1, kMax});
+  EXPECT_EQ(std::vector<std::int64_t>(top.begin(), top.end()), (std::vector<std::int64_t>{kMax - 1, kMax}));
+  EXPECT_EQ(Ix64::index(Bounds64{kMin, 0}, -1), kMax);
+  EXPECT_EQ(Ix64::rangeSize({5, 4}), 0);
+  EXPECT_THROW(Ix64::rangeSize({kMin, kMax}), std::length_error);
+  EXPECT_THROW(Ix64::rangeSize({kMin, -1}), std::length_error) << "2^63 indices";
+  EXPECT_EQ(Ix64::rangeSize({kMin, -2}), kMax);
+  EXPECT_EQ(keyedwalk::Ix<bool>::rangeSize({true, false}), 0);
+
+  // Row-major, nested: the place of every index in the range is its index.
+  using Cube = std::pair<std::pair<int, bool>, char>;
+  const std::pair<Cube, Cube> bounds{{{-1, false}, 'x'}, {{0, true}, 'y'}};
+  using IxCube = keyedwalk::Ix<Cube>;
+  ASSERT_EQ(IxCube::rangeSize(bounds), 8);
+  std::int64_t place = 0;
+  std::string order;
+  for (const Cube& c : IxCube::range(bounds)) {
+    EXPECT_EQ(IxCube::index(bounds, c), place++);
+    EXPECT_TRUE(IxCube::inRange(bounds, c));
+    order += label(c) + " ";
+  }
+  EXPECT_EQ(order, "-1Fx -1Fy -1Tx -1Ty 0Fx 0Fy 0Tx 0Ty ");
+  EXPECT_FALSE(IxCube::inRange(bounds, {{1, false}, 'x'}));
+  EXPECT_EQ(IxCube::rangeSize({{{0, true}, 'a'}, {{5, false}, 'z'}}), 0) << "an empty component empties the product";
+}
+
+TEST(Keyed, IntMapInsertsAndFindsAsAnOrderedMapDoes) {
+  // Keys spread over the whole range, with repeats, built both ways: copies must not change.
+  std::map<std::int64_t, std::int64_t> expected;
+  IntMap<std::int64_t> built;
+  IntMap<std::int64_t> snapshot;
+  std::map<std::int64_t, std::int64_t> atSnapshot;
+  std::uint64_t seed = 42;
+  const auto next = [&] { return seed = seed * 6364136223846793005u + 1442695040888963407u; };
+  for (std::int64_t n = 0; n < 5000; ++n) {
+    const auto bits = next();
+    const auto key = static_cast<std::int64_t>((n % 3 == 0 ? bits : bits % 200) - (n % 2 ? 100u : 0u));
+    expected[key] = n;
+    built = n % 5 == 0 ? built.insert(key, n) : std::move(built).insert(key, n);
+    if (n == 2500) {
+      snapshot = built;
+      atSnapshot = expected;
+    }
+  }
+  for (const std::int64_t key : {std::numeric_limits<std::int64_t>::min(), std::int64_t{-1}, std::int64_t{0},
+                                 std::numeric_limits<std::int64_t>::max()}) {
+    expected[key] = key;
+    built = std::move(built).insert(key, key);
+  }
+  const auto entries = [](const auto& m) {
+    return std::vector<std::pair<std::int64_t, std::int64_t>>(m.begin(), m.end());
+  };
+  EXPECT_EQ(entries(built), entries(expected)) << "ascending signed order";
+  EXPECT_EQ(built.size(), expected.size());
+  EXPECT_EQ(entries(snapshot), entries(atSnapshot)) << "a copy keeps its entries";
+  for (const auto& [key, value] : expected) {
+    ASSERT_NE(built.find(key), nullptr) << key;
+    EXPECT_EQ(*built.find(key), value);
+  }
+  EXPECT_EQ(built.find(-99999), nullptr);
+  EXPECT_FALSE(built.contains(1000));
+  EXPECT_THROW(built.at(1000), std::out_of_range);
+
+  const IntMap<std::string> named{{7, "a"}, {-3, "b"}, {7, "c"}};
+  EXPECT_EQ(named.size(), 2u);
+  EXPECT_EQ(named.at(7), "c") << "a later entry replaces an earlier one";
+  const auto renamed = named.insert(-3, "d");
+  EXPECT_EQ(named.at(-3), "b");
+  EXPECT_EQ(renamed.at(-3), "d");
+  EXPECT_TRUE(IntMap<std::string>().empty());
+
+  // A value that fails to move into the map leaves the map as it was, in place or not.
+  struct Fragile {
+    explicit Fragile(int v) : value(v) {}
+    Fragile(const Fragile&) = default;
+    Fragile(Fragile&& other) : value(other.value) {
+      if (value < 0) throw std::runtime_error("moved");
+    }
+    Fragile& operator=(const Fragile&) = default;
+    int value;
+  };
+  IntMap<Fragile> fragile{{1, Fragile(1)}, {2, Fragile(2)}};
+  EXPECT_THROW(fragile.insert(1, Fragile(-1)), std::runtime_error);
+  EXPECT_THROW(std::move(fragile).insert(3, Fragile(-1)), std::runtime_error);
+  EXPECT_EQ(fragile.size(), 2u);
+  EXPECT_EQ(fragile.at(1).value, 1);
+  EXPECT_EQ(fragile.at(2).value, 2);
+}
+
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+constexpr std::int64_t kScale = 10;  // sanitizers make every step many times slower
+#else
+constexpr std::int64_t kScale = 1;
+#endif
+constexpr std::int64_t kEntries = 1'000'000 / kScale;
+
+// Σ k·v over keys 0 .. n-1 with v = 1.
+constexpr std::int64_t triangle(std::int64_t n) { return n * (n - 1) / 2; }
+
+struct SumMonoid : fp::MonoidDefaults<SumMonoid> {
+  using Value = std::int64_t;
+  static std::int64_t mempty() noexcept { return 0; }
+  template <class Rhs>
+  static std::int64_t append(std::int64_t a, Rhs&& b) {
+    return a + b();
+  }
+};
+
+template <class C>
+void expectStrictFoldsSum(const C& c) {
+  EXPECT_EQ(keyedwalk::ifoldlPrime([](std::int64_t k, std::int64_t acc, std::int64_t v) { return acc + k * v; },
+                                   std::int64_t{0}, c),
+            triangle(kEntries));
+  EXPECT_EQ(keyedwalk::ifoldrPrime([](std::int64_t k, std::int64_t v, std::int64_t acc) { return acc + k * v; },
+                                   std::int64_t{0}, c),
+            triangle(kEntries));
+  EXPECT_EQ(keyedwalk::ifoldMapPrime(SumMonoid{}, [](std::int64_t k, std::int64_t v) { return k * v; }, c),
+            triangle(kEntries));
+}
+
+TEST(Keyed, StrictFoldsOverAMillionEntries) {
+  std::map<std::int64_t, std::int64_t> map;
+  IntMap<std::int64_t> intMap;
+  for (std::int64_t k = 0; k < kEntries; ++k) {
+    map.emplace_hint(map.end(), k, 1);
+    intMap = std::move(intMap).insert(k, 1);
+  }
+  expectStrictFoldsSum(map);
+  expectStrictFoldsSum(intMap);
+
+  // The lazy right fold, forced at every entry, nests a million levels deep.
+  EXPECT_EQ(keyedwalk::ifoldr([](std::int64_t k, std::int64_t v, std::int64_t rest) { return rest + k * v; },
+                              std::int64_t{0}, map),
+            triangle(kEntries));
+}
+
+}  // namespace
