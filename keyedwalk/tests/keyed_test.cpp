@@ -165,8 +165,6 @@ TEST(Keyed, EveryProviderVisitsInItsOwnOrder) {
   EXPECT_EQ(walk(Array<Cell, char>({{0, 'a'}, {1, 'b'}}, {'p', 'q', 'r', 's'})),
             visiting({"0ap", "0bq", "1ar", "1bs"}, Ends::WithMempty))
       << "pairs of indices in row-major order";
-  EXPECT_EQ(walk(Array<bool, char>({false, true}, {'n', 'y'})), visiting({"Fn", "Ty"}, Ends::WithMempty));
-  EXPECT_EQ(walk(Array<char, char>({'a', 'b'}, {'x', 'y'})), visiting({"ax", "by"}, Ends::WithMempty));
 
   const std::unordered_map<int, char> hashed{{1, 'a'}, {2, 'b'}, {3, 'c'}, {4, 'd'}};
   Calls iterationOrder;
@@ -384,6 +382,13 @@ TEST(Keyed, IxOrdersItsIndicesAndCountsThem) {
   EXPECT_THROW(Ix64::rangeSize({kMin, -1}), std::length_error) << "2^63 indices";
   EXPECT_EQ(Ix64::rangeSize({kMin, -2}), kMax);
   EXPECT_EQ(keyedwalk::Ix<bool>::rangeSize({true, false}), 0);
+  const auto truths = keyedwalk::Ix<bool>::range({false, true});
+  EXPECT_EQ(std::vector<bool>(truths.begin(), truths.end()), (std::vector<bool>{false, true}));
+  const Array<char, int> letters({'x', 'z'}, {1, 2, 3});
+  EXPECT_EQ(letters.at('y'), 2);
+  EXPECT_EQ(keyedwalk::ifoldlPrime([](char i, std::string acc, int x) { return acc + i + std::to_string(x); },
+                                   std::string(), letters),
+            "x1y2z3");
 
   // Row-major, nested: the place of every index in the range is its index.
   using Cube = std::pair<std::pair<int, bool>, char>;
