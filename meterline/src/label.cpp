@@ -49,6 +49,35 @@ std::optional<Picoseconds> estimatedTotal(std::int64_t done, std::int64_t todo,
   return Picoseconds(product / kPicosPerSecond);
 }
 
+Text rateText(std::int64_t done, const Timing& timing, const Text& unit, const Text& alternative) {
+  const Int128 elapsedPicos = elapsed(timing).count();
+  if (elapsedPicos <= kPicosPerSecond) return alternative;
+  static constexpr const char* kPrefixes[] = {"", "k", "M", "G", "T", "P", "E"};
+  // Tenths of a unit per second at the scale 1000^k: |d| · 10¹³ / (E · 1000^k), rounded. The
+  // scale grows only while the number shows 1000.0 or more, so E · 1000^k stays below
+  // |d| · 10¹² < 10³¹, well inside 128 bits; and since the rate is below 2^63 units a second
+  // (E > 1 s), the largest scale, E, always shows less than 10.
+  const Int128 scaledUnits = (done < 0 ? -Int128{done} : Int128{done}) * 10 * kPicosPerSecond;
+  Int128 perScale = elapsedPicos;
+  std::size_t scale = 0;
+  Int128 tenths = roundToNearest(scaledUnits, perScale);
+  while (tenths >= 10'000) {
+    perScale *= 1000;
+    ++scale;
+    tenths = roundToNearest(scaledUnits, perScale);
+  }
+  Text number(done < 0 && tenths != 0 ? "-" : "");
+  number += decimal(tenths / 10);
+  number += ".";
+  number += decimal(tenths % 10);
+  Text text = number.padLeft(5, U' ');
+  text += " ";
+  text += kPrefixes[scale];
+  text += unit;
+  text += "/s";
+  return text;
+}
+
 }  // namespace detail
 
 template Label<fp::Unit> percentage<fp::Unit>();
@@ -56,5 +85,6 @@ template Label<fp::Unit> exact<fp::Unit>();
 template Label<fp::Unit> elapsedTime<fp::Unit>(DurationFormat);
 template Label<fp::Unit> remainingTime<fp::Unit>(DurationFormat, Text);
 template Label<fp::Unit> totalTime<fp::Unit>(DurationFormat, Text);
+template Label<fp::Unit> rate<fp::Unit>(Text, Text);
 
 }  // namespace meterline

@@ -30,6 +30,10 @@ const meterline::TimePoint kStart{std::chrono::seconds(1'700'000'000)};
 
 Timing after(std::chrono::nanoseconds elapsed) { return {kStart, kStart + elapsed}; }
 
+struct Job {
+  std::string name;
+};
+
 std::string run(const Label<>& label, std::int64_t done, std::int64_t todo,
                 Timing timing = after(0s)) {
   return label.runLabel(Progress<>{done, todo, {}}, timing).str();
@@ -192,6 +196,46 @@ TEST(TimeLabels, ComputeTheEstimateInExactPicoseconds) {
   EXPECT_EQ(seen, std::vector<std::int64_t>{30'000'000'000'030});
 }
 
+TEST(RateLabel, ShowsUnitsPerSecondWithTheSmallestPrefixThatStaysBelowAThousand) {
+  const meterline::TimePoint first{std::chrono::nanoseconds(Limits::min())};
+  const meterline::TimePoint last{std::chrono::nanoseconds(Limits::max())};
+  const struct {
+    std::int64_t done;
+    Timing timing;
+    const char* text;
+  } cases[] = {
+      {100, after(1s), "?"},  // an exact second is still too short to say
+      {100, after(0s), "?"},
+      {100, after(-5s), "?"},
+      {3, after(1s + 1ns), "  3.0 B/s"},
+      {0, after(2s), "  0.0 B/s"},
+      {1, after(4s), "  0.2 B/s"},  // 0.25: halves go to even
+      {7, after(20s), "  0.4 B/s"},  // 0.35
+      {99'994, after(100s), "999.9 B/s"},
+      {99'995, after(100s), "  1.0 kB/s"},  // 999.95 rounds to 1000.0: the next prefix
+      {1'500, after(1s + 1ns), "  1.5 kB/s"},
+      {24'600'000, after(2s), " 12.3 MB/s"},
+      {123'456'789'000, after(1000s), "123.5 MB/s"},
+      {99'995'000'000'000, after(100s), "  1.0 TB/s"},
+      {-5, after(2s), " -2.5 B/s"},
+      {-1, after(100s), "  0.0 B/s"},  // -0.01 shows no sign
+      {-99'995, after(100s), " -1.0 kB/s"},
+      // Exact at the ends of the 64-bit range and of the clock.
+      {Limits::max(), after(1s + 1ns), "  9.2 EB/s"},
+      {Limits::min(), after(1s + 1ns), " -9.2 EB/s"},
+      {Limits::max(), {first, last}, "500.0 MB/s"},
+      {1, {first, last}, "  0.0 B/s"},
+  };
+  for (const auto& [done, timing, text] : cases) {
+    SCOPED_TRACE(done);
+    EXPECT_EQ(run(meterline::rate("B", "?"), done, 0, timing), text);
+  }
+  EXPECT_EQ(run(meterline::rate("files", "?"), 1'500, 10, after(10s)), "150.0 files/s");
+  EXPECT_EQ(run(meterline::rate("", "?"), 2'000, 10, after(2s)), "  1.0 k/s");
+  const Progress<Job> job{4'000, 0, {"copy"}};
+  EXPECT_EQ(meterline::rate<Job>("B", "?").runLabel(job, after(2s)), "  2.0 kB/s");
+}
+
 TEST(Labels, CombineInOrderWithTheEmptyLabelNeutral) {
   std::string order;
   const auto logged = [&](const char* name) {
@@ -226,10 +270,6 @@ TEST(Labels, FromAStringShowTheTextWithSurrogatesReplaced) {
   EXPECT_EQ(run(broken, 0, 1), "a\uFFFDz");
   EXPECT_EQ(run(meterline::msg(Text(U"\U0001F600")), 0, 1), "\U0001F600");
 }
-
-struct Job {
-  std::string name;
-};
 
 TEST(DefStyle, HasTheDefaultFieldsForAnyCustomType) {
   const auto style = meterline::defStyle();

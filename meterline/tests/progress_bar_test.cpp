@@ -1,6 +1,5 @@
 #include "meterline/progress_bar.hpp"
 
-#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -10,6 +9,7 @@
 #include <iostream>
 #include <limits>
 #include <optional>
+#include <set>
 #include <sstream>
 #include <stdexcept>
 #include <streambuf>
@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "allocations.hpp"
+#include "descriptors.hpp"
 #include "meterline/label.hpp"
 #include "meterline/render.hpp"
 #include "meterline/style.hpp"
@@ -288,6 +289,71 @@ TEST_F(LiveBar, IncProgressWrapsAround) {
   EXPECT_EQ(seen.progressDone, Limits::min());
 }
 
+TEST_F(LiveBar, PrintlnWritesALineAboveTheBarAndDrawsItAgain) {
+  const auto bar = create(10, 0, 10);  // at most every 100 ms
+  written();
+  platform.time += 50ms;
+  meterline::incProgress(bar, 3);  // recorded, not drawn
+  platform.time += 10ms;
+  meterline::println(bar, "copied a.txt");
+  EXPECT_EQ(written(), "\r\x1b[Kcopied a.txt\n" + drawing(3, 10));
+  meterline::println(bar, "");  // an empty line, the same way
+  EXPECT_EQ(written(), "\r\x1b[K\n" + drawing(3, 10));
+  // That drawing is the bar's last: 150 ms after creation, but 90 ms after it, is not due.
+  platform.time += 90ms;
+  meterline::incProgress(bar, 1);
+  EXPECT_EQ(written(), "");
+  platform.time += 11ms;
+  meterline::incProgress(bar, 0);
+  EXPECT_EQ(written(), drawing(4, 10));
+}
+
+TEST_F(LiveBar, PrintlnAfterCompletionWritesOnlyTheLine) {
+  for (const OnComplete onComplete : {OnComplete::WriteNewline, OnComplete::Clear}) {
+    style.styleOnComplete = onComplete;
+    const auto bar = create(10, 0, 2);
+    meterline::incProgress(bar, 2);
+    written();
+    meterline::println(bar, "done");  // the finished bar stays as it was left, above
+    EXPECT_EQ(written(), "done\n");
+    meterline::incProgress(bar, -1);  // incomplete again: println draws the bar again
+    written();
+    meterline::println(bar, "more");
+    EXPECT_EQ(written(), "\r\x1b[Kmore\n" + drawing(1, 2));
+  }
+}
+
+TEST_F(LiveBar, PrintlnKeepsTheStateWhenALabelOrTheStreamThrows) {
+  bool failing = true;
+  style.stylePrefix = [&](const Progress<>&, const Timing&) {
+    if (failing) throw std::runtime_error("label");
+    return Text();
+  };
+  failing = false;
+  auto bar = create(10, 0, 10);
+  written();
+  platform.time += 150ms;
+  failing = true;
+  EXPECT_THROW(meterline::println(bar, "lost"), std::runtime_error);
+  EXPECT_EQ(written(), "");
+  failing = false;
+  meterline::incProgress(bar, 1);  // the failed println drew nothing: this update is due
+  EXPECT_EQ(written(), drawing(1, 10));
+
+  FailingBuffer buffer;
+  std::ostream stream(&buffer);
+  stream.exceptions(std::ios::badbit);
+  bar = meterline::hNewProgressBar(stream, style, 10, Progress<>{0, 10, {}}, platform);
+  platform.time += 150ms;
+  buffer.failing = true;
+  EXPECT_THROW(meterline::println(bar, "lost"), std::ios_base::failure);
+  buffer.failing = false;
+  buffer.str("");
+  stream.clear();
+  meterline::incProgress(bar, 1);
+  EXPECT_EQ(buffer.str(), drawing(1, 10));
+}
+
 struct Job {
   std::string name;
 };
@@ -306,24 +372,6 @@ TEST_F(LiveBar, PassesTheCustomValueToLabelsAndEscapes) {
   EXPECT_EQ(written(), "copy [c........]   0%\rmove [m====>...]  50%\r");
 }
 
-// Redirects one of the process's descriptors while in scope.
-class RedirectedDescriptor {
- public:
-  RedirectedDescriptor(int fd, const char* path) : fd_(fd), saved_(dup(fd)) {
-    const int target = open(path, O_WRONLY);
-    dup2(target, fd);
-    close(target);
-  }
-  ~RedirectedDescriptor() {
-    dup2(saved_, fd_);
-    close(saved_);
-  }
-
- private:
-  int fd_;
-  int saved_;
-};
-
 TEST(SystemPlatform, ReadsTheRealTimeClockAndFindsNoTerminalOnAFile) {
   const auto before = std::chrono::system_clock::now();
   const TimePoint now = meterline::systemPlatform().now();
@@ -333,7 +381,7 @@ TEST(SystemPlatform, ReadsTheRealTimeClockAndFindsNoTerminalOnAFile) {
 
   std::optional<std::int64_t> width;
   {
-    const RedirectedDescriptor toFile(STDOUT_FILENO, "/dev/null");
+    const meterline::testing::RedirectedDescriptor toFile(STDOUT_FILENO, "/dev/null");
     width = meterline::systemPlatform().terminalWidth();
   }
   EXPECT_EQ(width, std::nullopt);
@@ -394,6 +442,77 @@ TEST(LiveBarConcurrency, EveryUpdateCountsAndDrawingsNeverInterleave) {
   Progress<> ending{};
   meterline::updateProgress(bar, [&](const Progress<>& p) { return ending = p; });
   EXPECT_EQ(ending.progressDone, kTotal);
+}
+
+// Threads update a bar and print lines above it. Every line comes out whole, once, either
+// above a drawing (while the bar is incomplete) or on its own (after), and every drawing is a
+// whole rendered line.
+std::string printedLine(int thread, std::int64_t k) {
+  return "thread " + std::to_string(thread) + " line " + std::to_string(k);
+}
+
+TEST(LiveBarConcurrency, LinesPrintedAboveTheBarStayWhole) {
+  constexpr int kThreads = 4;
+  constexpr std::int64_t kPerThread = 20'000;
+  constexpr std::int64_t kEvery = 1'000;
+  constexpr std::int64_t kTotal = kThreads * kPerThread;
+  Style<> style;
+  style.styleWidth = meterline::ConstantWidth{40};
+  style.stylePostfix = meterline::exact();
+  std::ostringstream out;
+  const auto bar = meterline::hNewProgressBar(out, style, 1000, Progress<>{0, kTotal, {}});
+
+  std::vector<std::thread> threads;
+  for (int t = 0; t < kThreads; ++t) {
+    threads.emplace_back([copy = bar, t] {
+      for (std::int64_t i = 1; i <= kPerThread; ++i) {
+        meterline::incProgress(copy, 1);
+        if (i % kEvery == 0) meterline::println(copy, printedLine(t, i / kEvery));
+      }
+    });
+  }
+  for (auto& thread : threads) thread.join();
+
+  const std::string bytes = out.str();
+  const auto isDrawing = [&](const std::string& line) {
+    if (line.empty() || line.front() != '[') return false;
+    const std::int64_t done = std::stoll(line.substr(line.rfind(']') + 1));
+    const Progress<> progress{done, kTotal, {}};
+    return line == meterline::renderProgressBar(style, progress, Timing{}).str();
+  };
+  std::multiset<std::string> printed;
+  bool complete = false;
+  for (std::size_t start = 0; start < bytes.size();) {
+    if (bytes.compare(start, 4, "\r\x1b[K") == 0) {  // a line above a drawing
+      ASSERT_FALSE(complete);
+      const std::size_t end = bytes.find('\n', start);
+      ASSERT_NE(end, std::string::npos);
+      printed.insert(bytes.substr(start + 4, end - start - 4));
+      start = end + 1;
+      const std::size_t lineEnd = bytes.find('\r', start);
+      ASSERT_NE(lineEnd, std::string::npos);
+      EXPECT_TRUE(isDrawing(bytes.substr(start, lineEnd - start)));
+      start = lineEnd + 1;
+      continue;
+    }
+    const std::size_t end = bytes.find_first_of("\r\n", start);
+    ASSERT_NE(end, std::string::npos);
+    const std::string line = bytes.substr(start, end - start);
+    if (isDrawing(line)) {
+      complete = bytes[end] == '\n';
+    } else {  // a line printed once the bar was complete
+      EXPECT_TRUE(complete) << line;
+      EXPECT_EQ(bytes[end], '\n');
+      printed.insert(line);
+    }
+    start = end + 1;
+  }
+  EXPECT_TRUE(complete);
+  std::multiset<std::string> expected;
+  for (int t = 0; t < kThreads; ++t) {
+    for (std::int64_t k = 1; k <= kPerThread / kEvery; ++k) expected.insert(printedLine(t, k));
+  }
+  EXPECT_EQ(printed, expected);
 }
 
 }  // namespace

@@ -1,12 +1,16 @@
 // Keeps a live bar on its terminal, for the test that watches it in tmux.
 //
-//   meterline_tmux_bar newline|clear
+//   meterline_tmux_bar newline|clear|println
 //
 // Prints a heading, runs a bar of the default style (as wide as the terminal, on standard
-// error) to completion with the given completion policy, then sets the terminal's title to
-// "meterline-bar-done", which the test waits for, and sleeps until its session is ended.
+// error) to completion with the given completion policy, or, for println, walks a range with
+// the bar and prints a line above it now and then and one more after it, then sets the
+// terminal's title to "meterline-bar-done", which the test waits for, and sleeps until its
+// session is ended.
 #include <chrono>
 #include <iostream>
+#include <ranges>
+#include <string>
 #include <string_view>
 #include <thread>
 
@@ -14,8 +18,8 @@
 
 int main(int argc, char** argv) {
   const std::string_view mode = argc == 2 ? argv[1] : "";
-  if (mode != "newline" && mode != "clear") {
-    std::cerr << "usage: meterline_tmux_bar newline|clear\n";
+  if (mode != "newline" && mode != "clear" && mode != "println") {
+    std::cerr << "usage: meterline_tmux_bar newline|clear|println\n";
     return 2;
   }
   std::cout << "meterline live bar" << std::endl;
@@ -24,9 +28,18 @@ int main(int argc, char** argv) {
   if (mode == "clear") style.styleOnComplete = meterline::OnComplete::Clear;
   constexpr std::int64_t kSteps = 40;
   const auto bar = meterline::newProgressBar(style, 20.0, {0, kSteps, {}});
-  for (std::int64_t i = 0; i < kSteps; ++i) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    meterline::incProgress(bar, 1);
+  if (mode == "println") {
+    const auto steps = std::views::iota(std::int64_t{1}, kSteps + 1);
+    for (const std::int64_t step : meterline::withProgress(steps, bar)) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+      if (step % 10 == 5) meterline::println(bar, "step " + std::to_string(step));
+    }
+    meterline::println(bar, "all done");
+  } else {
+    for (std::int64_t i = 0; i < kSteps; ++i) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+      meterline::incProgress(bar, 1);
+    }
   }
 
   std::cout << "\x1b]2;meterline-bar-done\x07" << std::flush;

@@ -19,6 +19,8 @@
 //   elapsedTime(f)        f(time since the bar started).
 //   remainingTime(f, alt) f(estimated time left), or alt while no estimate can be made.
 //   totalTime(f, alt)     f(estimated time of the whole job), or alt likewise.
+//   rate(unit, alt)       units done per second since the bar started, " 12.3 MB/s" for the
+//                         unit "B", or alt during the first second.
 //
 // The estimate extrapolates the elapsed time E by the done fraction d / t in fixed point with
 // twelve decimal places (picoseconds), each step rounded down: the fraction, its reciprocal,
@@ -27,6 +29,14 @@
 // 10⁻¹² (its reciprocal is undefined), or when the product leaves the 128-bit range. Past the
 // total (d > t > 0) the remaining time is negative. Labels read no clock: all time comes from
 // the `Timing` they are given.
+//
+// The rate is d / E, the average since the bar started (units done before it started count
+// too), scaled by the smallest decimal prefix (none, k, M, G, T, P, E: powers of 1000) that
+// shows it below 1000, with one decimal rounded to the nearest (halves to even), the number
+// right-aligned in 5 characters so that the label keeps its width, then a space, the prefix,
+// the unit and "/s": "  0.4 files/s", "999.9 B/s", "  1.0 kB/s". It is exact for every 64-bit
+// d and every elapsed time; a negative d gives a negative rate. As with the estimates, the
+// first second (E <= 1 s) shows the alternative text.
 //
 // All of these are templates on the caller's custom type: `percentage()` is for
 // `Progress<fp::Unit>`, `percentage<Job>()` for `Progress<Job>`.
@@ -102,6 +112,7 @@ namespace detail {
 Text percentageText(std::int64_t done, std::int64_t todo);
 Text exactText(std::int64_t done, std::int64_t todo);
 Picoseconds elapsed(const Timing& timing) noexcept;
+Text rateText(std::int64_t done, const Timing& timing, const Text& unit, const Text& alternative);
 std::optional<Picoseconds> estimatedTotal(std::int64_t done, std::int64_t todo,
                                           const Timing& timing) noexcept;
 }  // namespace detail
@@ -152,10 +163,19 @@ Label<Custom> totalTime(DurationFormat format, Text alternative) {
                                        [](Picoseconds total, Picoseconds) { return total; });
 }
 
+template <class Custom = fp::Unit>
+Label<Custom> rate(Text unit, Text alternative) {
+  return Label<Custom>([unit = std::move(unit), alternative = std::move(alternative)](
+                           const Progress<Custom>& progress, const Timing& timing) {
+    return detail::rateText(progress.progressDone, timing, unit, alternative);
+  });
+}
+
 extern template Label<fp::Unit> percentage<fp::Unit>();
 extern template Label<fp::Unit> exact<fp::Unit>();
 extern template Label<fp::Unit> elapsedTime<fp::Unit>(DurationFormat);
 extern template Label<fp::Unit> remainingTime<fp::Unit>(DurationFormat, Text);
 extern template Label<fp::Unit> totalTime<fp::Unit>(DurationFormat, Text);
+extern template Label<fp::Unit> rate<fp::Unit>(Text, Text);
 
 }  // namespace meterline

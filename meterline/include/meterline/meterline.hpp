@@ -5,22 +5,24 @@
 //   style.stylePostfix = meterline::percentage() + " ETA " +
 //                        meterline::remainingTime(meterline::renderDuration, "--:--");
 //
-//   auto bar = meterline::newProgressBar(style, 10.0, {0, 1000, {}});
-//   for (int i = 0; i < 1000; ++i) {
-//     work(i);
-//     meterline::incProgress(bar, 1);   // redrawn in place, at most 10 times a second
-//   }
+//   auto bar = meterline::newProgressBar(style, 10.0, {0, std::ssize(files), {}});
+//   for (const auto& file : meterline::withProgress(files, bar)) {
+//     if (!copy(file)) meterline::println(bar, "skipped " + file);   // a line above the bar
+//   }                                   // redrawn in place, at most 10 times a second
 //   // 1000/1000 [=====================================================] 100% ETA 00
 //
 // The pieces, one per header:
-//   text.hpp          Text: code points held as UTF-8, measured in code points
-//   progress.hpp      Progress and Timing, what a bar is drawn from
-//   duration.hpp      exact picosecond durations and renderDuration
-//   label.hpp         labels, their combination, and the ready-made ones
-//   style.hpp         Style, the widths, OnComplete, defStyle
-//   render.hpp        renderProgressBar, the pure rendering of one line
-//   platform.hpp      the clock and terminal a live bar uses, replaceable in tests
-//   progress_bar.hpp  the live bar: hNewProgressBar, newProgressBar, updateProgress, incProgress
+//   text.hpp           Text: code points held as UTF-8, measured in code points
+//   progress.hpp       Progress and Timing, what a bar is drawn from
+//   duration.hpp       exact picosecond durations and renderDuration
+//   label.hpp          labels, their combination, and the ready-made ones (rate included)
+//   style.hpp          Style, the widths, OnComplete, defStyle
+//   render.hpp         renderProgressBar, the pure rendering of one line
+//   platform.hpp       the clock and terminal a live bar uses, replaceable in tests
+//   progress_bar.hpp   the live bar: hNewProgressBar, newProgressBar, updateProgress,
+//                      incProgress, and println for lines above it
+//   with_progress.hpp  withProgress, a range that advances a bar as it is walked
+//   terminal.hpp       isTerminal, whether a stream goes to a terminal or to a log
 #pragma once
 
 #include "meterline/duration.hpp"
@@ -30,5 +32,7 @@
 #include "meterline/progress_bar.hpp"
 #include "meterline/render.hpp"
 #include "meterline/style.hpp"
+#include "meterline/terminal.hpp"
 #include "meterline/text.hpp"
 #include "meterline/version.hpp"
+#include "meterline/with_progress.hpp"

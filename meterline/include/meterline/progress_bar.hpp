@@ -28,6 +28,18 @@
 //
 // With a `TerminalWidth` style the bar asks for the terminal's width once, when created, on
 // standard output whatever stream it draws on, and keeps its style with that width.
+//
+// `println(bar, text)` writes a line of text above a live bar without breaking it:
+//
+//   meterline::println(bar, "skipped " + name);   // the bar moves down one line
+//
+// Holding the bar like an update, it erases the bar's line ("\r\x1b[K"), writes the text
+// unchanged and a newline, and draws the bar again with its current progress and the current
+// time, all in one write; the drawing counts as the bar's last, for the refresh rule. Lines
+// written to the bar's stream any other way may land in the middle of the bar's line. Once the
+// progress is complete the finished bar is left where it is (it was followed by its newline,
+// or erased) and println writes only the text and a newline, below it. When a label, an escape
+// function or the stream throws, the exception reaches the caller and the bar's state is kept.
 #pragma once
 
 #include <concepts>
@@ -36,6 +48,7 @@
 #include <memory>
 #include <mutex>
 #include <ostream>
+#include <string_view>
 #include <type_traits>
 #include <utility>
 #include <variant>
@@ -94,6 +107,13 @@ std::ostream& standardError() noexcept;
 
 // Writes a rendered line and the sequence that follows it, then flushes.
 void writeDrawing(std::ostream& out, Text line, bool complete, OnComplete onComplete);
+
+// Writes a line of text in place of an incomplete bar's line, then the bar's new line, then
+// flushes.
+void writeAboveDrawing(std::ostream& out, std::string_view text, Text line);
+
+// Writes a line of text, then flushes.
+void writeLine(std::ostream& out, std::string_view text);
 
 // The seconds from one time point to another, as the nearest double.
 inline double secondsBetween(TimePoint from, TimePoint to) noexcept {
@@ -167,10 +187,29 @@ void incProgress(const ProgressBar<Custom>& bar, std::int64_t n) {
   });
 }
 
+// Writes `text` and a newline above the bar, and draws the bar again below them.
+template <class Custom>
+void println(const ProgressBar<Custom>& bar, std::string_view text) {
+  StateCell<Custom>& cell = *bar.pbStateMv;
+  const TimePoint now = cell.platform().now();
+  cell.hold([&](State<Custom>& state) {
+    const Progress<Custom>& progress = state.stProgress;
+    if (progress.progressDone >= progress.progressTodo) {
+      detail::writeLine(bar.pbHandle.get(), text);
+      return;
+    }
+    const Timing timing{bar.pbStartTime, now};
+    Text line = renderProgressBar(bar.pbStyle, progress, timing);
+    detail::writeAboveDrawing(bar.pbHandle.get(), text, std::move(line));
+    state.stRenderTime = now;
+  });
+}
+
 extern template ProgressBar<fp::Unit> hNewProgressBar<fp::Unit>(std::ostream&, Style<fp::Unit>,
                                                                 double, Progress<fp::Unit>,
                                                                 const Platform&);
 extern template ProgressBar<fp::Unit> newProgressBar<fp::Unit>(Style<fp::Unit>, double,
                                                                Progress<fp::Unit>);
+extern template void println<fp::Unit>(const ProgressBar<fp::Unit>&, std::string_view);
 
 }  // namespace meterline
