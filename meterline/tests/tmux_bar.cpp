@@ -9,10 +9,11 @@
 // session is ended.
 #include <chrono>
 #include <iostream>
-#include <ranges>
+#include <numeric>
 #include <string>
 #include <string_view>
 #include <thread>
+#include <vector>
 
 #include "meterline/meterline.hpp"
 
@@ -29,7 +30,8 @@ int main(int argc, char** argv) {
   constexpr std::int64_t kSteps = 40;
   const auto bar = meterline::newProgressBar(style, 20.0, {0, kSteps, {}});
   if (mode == "println") {
-    const auto steps = std::views::iota(std::int64_t{1}, kSteps + 1);
+    std::vector<std::int64_t> steps(kSteps);
+    std::iota(steps.begin(), steps.end(), 1);
     for (const std::int64_t step : meterline::withProgress(steps, bar)) {
       std::this_thread::sleep_for(std::chrono::milliseconds(10));
       if (step % 10 == 5) meterline::println(bar, "step " + std::to_string(step));

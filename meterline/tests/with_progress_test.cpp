@@ -26,21 +26,48 @@ using meterline::Progress;
 using meterline::ProgressBar;
 using meterline::Style;
 using meterline::Timing;
+using meterline::WithProgressView;
+using std::ranges::range_reference_t;
 
 using Vector = std::vector<int>;
 using Bar = ProgressBar<>;
+
+// The numbers read from a stream: an input range, neither sized nor forward.
+struct Numbers {
+  std::istream* in;
+  std::istream_iterator<int> begin() const { return std::istream_iterator<int>(*in); }
+  std::istream_iterator<int> end() const { return {}; }
+};
+
+// The numbers of a stream without end: no end iterator, only a sentinel.
+struct Endless {
+  std::istream* in;
+  std::istream_iterator<int> begin() const { return std::istream_iterator<int>(*in); }
+  std::unreachable_sentinel_t end() const { return {}; }
+};
+
+// A range that says it holds this many elements, to try the largest totals.
+template <std::uint64_t N>
+struct Claimed {
+  static std::uint64_t size() { return N; }
+  static const int* begin() { return nullptr; }
+  static const int* end() { return nullptr; }
+};
 
 // What withProgress makes of each kind of range.
 template <class R>
 using ViewOf = decltype(meterline::withProgress(std::declval<R>(), std::declval<Bar>()));
 
-using meterline::WithProgressView;
-using std::ranges::range_reference_t;
+// An lvalue is referred to and an rvalue held; a view holding its range is moved, not copied.
 static_assert(std::ranges::view<ViewOf<Vector&>>);
-static_assert(std::same_as<ViewOf<Vector&>, WithProgressView<std::ranges::ref_view<Vector>>>);
-static_assert(std::same_as<ViewOf<Vector>, WithProgressView<std::ranges::owning_view<Vector>>>);
+static_assert(std::same_as<ViewOf<Vector&>, WithProgressView<Vector&>>);
+static_assert(std::same_as<ViewOf<Vector>, WithProgressView<Vector>>);
+static_assert(std::copyable<ViewOf<Vector&>>);
+static_assert(std::ranges::view<ViewOf<Vector>> && !std::copy_constructible<ViewOf<Vector>>);
 static_assert(std::same_as<range_reference_t<ViewOf<Vector&>>, int&>);
-static_assert(std::same_as<range_reference_t<const ViewOf<const Vector&>>, const int&>);
+static_assert(std::same_as<range_reference_t<const ViewOf<Vector&>>, int&>);
+static_assert(std::same_as<range_reference_t<const ViewOf<Vector>>, const int&>);
+static_assert(std::same_as<range_reference_t<ViewOf<const Vector&>>, const int&>);
 
 // Over a container: forward (never more: it does not count backwards), sized and common.
 static_assert(std::ranges::forward_range<ViewOf<Vector&>>);
@@ -52,23 +79,20 @@ using VectorIterator = std::ranges::iterator_t<ViewOf<Vector&>>;
 static_assert(std::same_as<std::iterator_traits<VectorIterator>::iterator_category,
                            std::forward_iterator_tag>);
 
-// Over an input range: an input range; over an unbounded one: neither sized nor common.
-using Numbers = std::ranges::basic_istream_view<int, char>;
+// Over an input range: an input range; over one without end: neither sized nor common.
 static_assert(std::ranges::input_range<ViewOf<Numbers>>);
 static_assert(!std::ranges::forward_range<ViewOf<Numbers>>);
 static_assert(!std::ranges::sized_range<ViewOf<Numbers>>);
-using Naturals = std::ranges::iota_view<int, std::unreachable_sentinel_t>;
-static_assert(std::ranges::forward_range<ViewOf<Naturals>>);
-static_assert(!std::ranges::sized_range<ViewOf<Naturals>>);
-static_assert(!std::ranges::common_range<ViewOf<Naturals>>);
+static_assert(std::ranges::input_range<ViewOf<Endless>>);
+static_assert(!std::ranges::common_range<ViewOf<Endless>>);
 
 // The form that creates the bar takes sized ranges only.
 template <class R>
 concept CreatesItsBar = requires(R&& range) { meterline::withProgress(std::forward<R>(range)); };
 static_assert(CreatesItsBar<Vector&>);
 static_assert(CreatesItsBar<Vector>);
-static_assert(!CreatesItsBar<Naturals>);
 static_assert(!CreatesItsBar<Numbers>);
+static_assert(!CreatesItsBar<Endless&>);
 
 class WithProgress : public testing::Test {
  protected:
@@ -141,9 +165,15 @@ TEST_F(WithProgress, CountsWhatAnInputRangeReads) {
   std::istringstream in("4 5 6 7");
   const Bar bar = create(10);
   int sum = 0;
-  for (const int n : meterline::withProgress(std::views::istream<int>(in), bar)) sum += n;
+  for (const int n : meterline::withProgress(Numbers{&in}, bar)) sum += n;
   EXPECT_EQ(sum, 22);
   EXPECT_EQ(doneOf(bar), 4);
+
+  std::istringstream more("1 2 3 -1 5");
+  for (const int n : meterline::withProgress(Endless{&more}, bar)) {  // ends at the sentinel: never
+    if (n < 0) break;
+  }
+  EXPECT_EQ(doneOf(bar), 4 + 3);
 }
 
 TEST_F(WithProgress, KeepsAnRvalueRangeAliveAndWorksWithAlgorithms) {
@@ -208,13 +238,14 @@ TEST_F(WithProgress, CreatesABarOnStandardErrorWithTheRangesSizeAsItsTotal) {
 }
 
 TEST_F(WithProgress, RejectsARangeLongerThanABarCanCount) {
+  constexpr std::uint64_t kMost = std::numeric_limits<std::int64_t>::max();
   const CapturedStandardError captured;
-  constexpr auto kMost = std::numeric_limits<std::int64_t>::max();
-  const auto tooLong = std::views::iota(std::uint64_t{0}, std::uint64_t{kMost} + 1);
-  EXPECT_THROW(meterline::withProgress(tooLong, style), std::length_error);
+  EXPECT_THROW(meterline::withProgress(Claimed<kMost + 1>{}, style), std::length_error);
   EXPECT_EQ(captured.str(), "");  // no bar was drawn
-  const auto longest = meterline::withProgress(std::views::iota(std::int64_t{0}, kMost), style);
-  EXPECT_EQ(longest.size(), std::uint64_t{kMost});
+  const auto longest = meterline::withProgress(Claimed<kMost>{}, style);
+  Progress<> initial{};
+  meterline::updateProgress(longest.bar(), [&](const Progress<>& p) { return initial = p; });
+  EXPECT_EQ(initial.progressTodo, std::int64_t{kMost});
 }
 
 }  // namespace

@@ -12,8 +12,8 @@
 //
 // The view yields the range's own elements (references into it for a container) and holds a
 // copy of the bar, which shares the bar's state. A range passed as an lvalue is referred to
-// and must outlive the view; a container passed as an rvalue is moved into the view and lives
-// as long as the view does, as with std::views::all. The view is an input range, and a forward
+// and must outlive the view; one passed as an rvalue is moved into the view and lives as long
+// as the view does, which is then moved, never copied. The view is an input range, and a forward
 // range over a forward one, sized when the range is, and common when the range is. It never
 // walks backwards: a bar does not count down. Every step counts, so an algorithm that walks
 // the view twice, or measures it by walking (as a container's iterator-pair constructor
@@ -58,32 +58,65 @@ struct ProgressIteratorCategory<Base> {
       std::conditional_t<std::derived_from<BaseCategory, std::forward_iterator_tag>,
                          std::forward_iterator_tag, BaseCategory>;
 };
+
+// The range a WithProgressView walks. R is an object type for a range passed as an rvalue:
+// the range is moved in and kept, and never copied (a container's copy is no view's cheap
+// copy), as std::ranges::owning_view does; the view's constness reaches it.
+template <class R>
+class HeldRange {
+ public:
+  explicit HeldRange(R&& range) : range_(std::move(range)) {}
+  HeldRange(HeldRange&&) = default;
+  HeldRange& operator=(HeldRange&&) = default;
+
+  R& get() noexcept { return range_; }
+  const R& get() const noexcept { return range_; }
+
+ private:
+  R range_;
+};
+
+// A range passed as an lvalue: referred to, as std::ranges::ref_view does.
+template <class R>
+class HeldRange<R&> {
+ public:
+  explicit HeldRange(R& range) noexcept : range_(&range) {}
+
+  R& get() const noexcept { return *range_; }
+
+ private:
+  R* range_;
+};
 }  // namespace detail
 
-template <std::ranges::input_range V, class Custom = fp::Unit>
-  requires std::ranges::view<V>
-class WithProgressView : public std::ranges::view_interface<WithProgressView<V, Custom>> {
+// R is the range's type as withProgress received it: `T&` for an lvalue, which the view refers
+// to, `T` for an rvalue, which the view holds.
+template <class R, class Custom = fp::Unit>
+  requires std::ranges::input_range<R> && (std::is_lvalue_reference_v<R> || std::movable<R>)
+class WithProgressView : public std::ranges::view_base {
+  // The range walked through a view of this constness.
   template <bool Const>
-  class Sentinel;
+  using Base = std::remove_reference_t<decltype(std::declval<
+      std::conditional_t<Const, const detail::HeldRange<R>&, detail::HeldRange<R>&>>().get())>;
 
   template <bool Const>
-  class Iterator : public detail::ProgressIteratorCategory<std::conditional_t<Const, const V, V>> {
-    using Base = std::conditional_t<Const, const V, V>;
+  class Iterator : public detail::ProgressIteratorCategory<Base<Const>> {
+    using BaseIterator = std::ranges::iterator_t<Base<Const>>;
 
    public:
-    using iterator_concept = std::conditional_t<std::ranges::forward_range<Base>,
+    using iterator_concept = std::conditional_t<std::ranges::forward_range<Base<Const>>,
                                                 std::forward_iterator_tag, std::input_iterator_tag>;
-    using value_type = std::ranges::range_value_t<Base>;
-    using difference_type = std::ranges::range_difference_t<Base>;
+    using value_type = std::ranges::range_value_t<Base<Const>>;
+    using difference_type = std::ranges::range_difference_t<Base<Const>>;
 
     Iterator()
-      requires std::default_initializable<std::ranges::iterator_t<Base>>
+      requires std::default_initializable<BaseIterator>
     = default;
-    Iterator(std::ranges::iterator_t<Base> current, const ProgressBar<Custom>* bar)
+    Iterator(BaseIterator current, const ProgressBar<Custom>* bar)
         : current_(std::move(current)), bar_(bar) {}
 
-    const std::ranges::iterator_t<Base>& base() const& noexcept { return current_; }
-    std::ranges::iterator_t<Base> base() && { return std::move(current_); }
+    const BaseIterator& base() const& noexcept { return current_; }
+    BaseIterator base() && { return std::move(current_); }
 
     decltype(auto) operator*() const { return *current_; }
 
@@ -96,7 +129,7 @@ class WithProgressView : public std::ranges::view_interface<WithProgressView<V, 
     }
     void operator++(int) { ++*this; }
     Iterator operator++(int)
-      requires std::ranges::forward_range<Base>
+      requires std::ranges::forward_range<Base<Const>>
     {
       Iterator before = *this;
       ++*this;
@@ -104,7 +137,7 @@ class WithProgressView : public std::ranges::view_interface<WithProgressView<V, 
     }
 
     friend bool operator==(const Iterator& a, const Iterator& b)
-      requires std::equality_comparable<std::ranges::iterator_t<Base>>
+      requires std::equality_comparable<BaseIterator>
     {
       return a.current_ == b.current_;
     }
@@ -115,93 +148,87 @@ class WithProgressView : public std::ranges::view_interface<WithProgressView<V, 
     }
     friend void iter_swap(const Iterator& a, const Iterator& b) noexcept(
         noexcept(std::ranges::iter_swap(a.current_, b.current_)))
-      requires std::indirectly_swappable<std::ranges::iterator_t<Base>>
+      requires std::indirectly_swappable<BaseIterator>
     {
       std::ranges::iter_swap(a.current_, b.current_);
     }
 
    private:
-    std::ranges::iterator_t<Base> current_ = std::ranges::iterator_t<Base>();
+    BaseIterator current_ = BaseIterator();
     const ProgressBar<Custom>* bar_ = nullptr;
   };
 
   template <bool Const>
   class Sentinel {
-    using Base = std::conditional_t<Const, const V, V>;
+    using BaseSentinel = std::ranges::sentinel_t<Base<Const>>;
 
    public:
     Sentinel() = default;
-    explicit Sentinel(std::ranges::sentinel_t<Base> end) : end_(std::move(end)) {}
+    explicit Sentinel(BaseSentinel end) : end_(std::move(end)) {}
 
-    std::ranges::sentinel_t<Base> base() const { return end_; }
+    BaseSentinel base() const { return end_; }
 
     friend bool operator==(const Iterator<Const>& it, const Sentinel& end) {
       return it.base() == end.end_;
     }
 
    private:
-    std::ranges::sentinel_t<Base> end_ = std::ranges::sentinel_t<Base>();
+    BaseSentinel end_ = BaseSentinel();
   };
 
   template <bool Const, class Self>
   static auto endOf(Self& self) {
-    if constexpr (std::ranges::common_range<decltype((self.base_))>)
-      return Iterator<Const>(std::ranges::end(self.base_), &self.bar_);
+    if constexpr (std::ranges::common_range<Base<Const>>)
+      return Iterator<Const>(std::ranges::end(self.range_.get()), &self.bar_);
     else
-      return Sentinel<Const>(std::ranges::end(self.base_));
+      return Sentinel<Const>(std::ranges::end(self.range_.get()));
   }
 
  public:
-  WithProgressView(V base, ProgressBar<Custom> bar)
-      : base_(std::move(base)), bar_(std::move(bar)) {}
+  WithProgressView(R&& range, ProgressBar<Custom> bar)
+      : range_(std::forward<R>(range)), bar_(std::move(bar)) {}
 
-  V base() const&
-    requires std::copy_constructible<V>
-  {
-    return base_;
-  }
-  V base() && { return std::move(base_); }
+  // The range walked.
+  Base<false>& base() noexcept { return range_.get(); }
+  Base<true>& base() const noexcept { return range_.get(); }
 
   const ProgressBar<Custom>& bar() const noexcept { return bar_; }
 
-  Iterator<false> begin() { return {std::ranges::begin(base_), &bar_}; }
+  Iterator<false> begin() { return {std::ranges::begin(range_.get()), &bar_}; }
   Iterator<true> begin() const
-    requires std::ranges::input_range<const V>
+    requires std::ranges::input_range<Base<true>>
   {
-    return {std::ranges::begin(base_), &bar_};
+    return {std::ranges::begin(range_.get()), &bar_};
   }
 
   auto end() { return endOf<false>(*this); }
   auto end() const
-    requires std::ranges::input_range<const V>
+    requires std::ranges::input_range<Base<true>>
   {
     return endOf<true>(*this);
   }
 
   auto size()
-    requires std::ranges::sized_range<V>
+    requires std::ranges::sized_range<Base<false>>
   {
-    return std::ranges::size(base_);
+    return std::ranges::size(range_.get());
   }
   auto size() const
-    requires std::ranges::sized_range<const V>
+    requires std::ranges::sized_range<Base<true>>
   {
-    return std::ranges::size(base_);
+    return std::ranges::size(range_.get());
   }
 
  private:
-  V base_;
+  detail::HeldRange<R> range_;
   ProgressBar<Custom> bar_;
 };
 
-template <class R, class Custom>
-WithProgressView(R&&, ProgressBar<Custom>) -> WithProgressView<std::views::all_t<R>, Custom>;
-
 // The elements of `range`, each counted on `bar` once the loop is done with it.
-template <std::ranges::viewable_range R, class Custom>
-  requires std::ranges::input_range<R>
-WithProgressView<std::views::all_t<R>, Custom> withProgress(R&& range, ProgressBar<Custom> bar) {
-  return {std::views::all(std::forward<R>(range)), std::move(bar)};
+template <std::ranges::input_range R, class Custom>
+  requires std::is_lvalue_reference_v<R> || std::movable<R>
+WithProgressView<R, Custom> withProgress(R&& range, ProgressBar<Custom> bar) {
+  return {std::forward<R>(range), std::move(bar)};
 }
 
 namespace detail {
@@ -219,15 +246,14 @@ std::int64_t totalOfSize(Size size) {
 
 // The elements of `range`, counted on a new bar on standard error whose total is the range's
 // size.
-template <std::ranges::viewable_range R, class Custom = fp::Unit>
-  requires std::ranges::input_range<R> && std::ranges::sized_range<R> &&
+template <std::ranges::input_range R, class Custom = fp::Unit>
+  requires std::ranges::sized_range<R> && (std::is_lvalue_reference_v<R> || std::movable<R>) &&
            std::default_initializable<Custom>
-WithProgressView<std::views::all_t<R>, Custom> withProgress(
-    R&& range, Style<Custom> style = defStyle<Custom>(), double maxRefreshRate = 10.0) {
-  auto view = std::views::all(std::forward<R>(range));
-  const std::int64_t total = detail::totalOfSize(std::ranges::size(view));
+WithProgressView<R, Custom> withProgress(R&& range, Style<Custom> style = defStyle<Custom>(),
+                                         double maxRefreshRate = 10.0) {
+  const std::int64_t total = detail::totalOfSize(std::ranges::size(range));
   auto bar = newProgressBar(std::move(style), maxRefreshRate, Progress<Custom>{0, total, Custom{}});
-  return {std::move(view), std::move(bar)};
+  return {std::forward<R>(range), std::move(bar)};
 }
 
 }  // namespace meterline
