@@ -2,8 +2,11 @@
 //
 // An update that does not draw must read the real-time clock and take the bar's lock, so its
 // floor is a loop that does only that: IncProgressQuiet against ClockAndMutex, with one thread
-// and with two threads sharing one bar (and one mutex). Rendering a line of the default style
-// 80 wide is compared with a hand-written loop that builds the same line in a std::string.
+// and with two threads sharing one bar (and one mutex). Walking a vector with withProgress
+// (WithProgressVector) is compared with a plain loop over it that calls incProgress for each
+// element (IncProgressLoop): the adaptor should add nothing to the update. Rendering a line of
+// the default style 80 wide is compared with a hand-written loop that builds the same line in
+// a std::string.
 //
 //   ./build-bench/bench/meterline_bench --benchmark_repetitions=5
 //       --benchmark_enable_random_interleaving=true --benchmark_report_aggregates_only=true
@@ -17,6 +20,7 @@
 #include <ostream>
 #include <streambuf>
 #include <string>
+#include <vector>
 
 #include "meterline/meterline.hpp"
 
@@ -54,6 +58,39 @@ void ClockAndMutex(benchmark::State& state) {
   }
 }
 BENCHMARK(ClockAndMutex)->Threads(1)->Threads(2)->UseRealTime();
+
+// A kilobyte of numbers to walk.
+const std::vector<std::int64_t>& numbers() {
+  static const std::vector<std::int64_t> values(1024, 3);
+  return values;
+}
+
+void WithProgressVector(benchmark::State& state) {
+  const auto& bar = quietBar();
+  const auto& values = numbers();
+  for (auto _ : state) {
+    std::int64_t sum = 0;
+    for (const std::int64_t value : meterline::withProgress(values, bar)) sum += value;
+    benchmark::DoNotOptimize(sum);
+  }
+  state.SetItemsProcessed(state.iterations() * std::ssize(numbers()));
+}
+BENCHMARK(WithProgressVector);
+
+void IncProgressLoop(benchmark::State& state) {
+  const auto& bar = quietBar();
+  const auto& values = numbers();
+  for (auto _ : state) {
+    std::int64_t sum = 0;
+    for (const std::int64_t value : values) {
+      sum += value;
+      meterline::incProgress(bar, 1);
+    }
+    benchmark::DoNotOptimize(sum);
+  }
+  state.SetItemsProcessed(state.iterations() * std::ssize(numbers()));
+}
+BENCHMARK(IncProgressLoop);
 
 constexpr std::int64_t kTodo = 1000;
 
