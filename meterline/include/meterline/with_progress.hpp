@@ -94,10 +94,11 @@ class HeldRange<R&> {
 template <class R, class Custom = fp::Unit>
   requires std::ranges::input_range<R> && (std::is_lvalue_reference_v<R> || std::movable<R>)
 class WithProgressView : public std::ranges::view_base {
-  // The range walked through a view of this constness.
+  // The range walked through a view of this constness: a range the view holds is const in a
+  // const view; one it refers to is as the caller gave it.
   template <bool Const>
-  using Base = std::remove_reference_t<decltype(std::declval<
-      std::conditional_t<Const, const detail::HeldRange<R>&, detail::HeldRange<R>&>>().get())>;
+  using Base = std::conditional_t<Const && !std::is_lvalue_reference_v<R>,
+                                  const std::remove_reference_t<R>, std::remove_reference_t<R>>;
 
   template <bool Const>
   class Iterator : public detail::ProgressIteratorCategory<Base<Const>> {
