@@ -31,21 +31,15 @@
 #include <vector>
 
 #include "fp/list.hpp"
+#include "split/contiguous.hpp"
+#include "split/detail/scan.hpp"
 #include "split/engine.hpp"
+#include "split/pieces.hpp"
 #include "split/splitter.hpp"
 
 namespace split {
 
 namespace detail {
-
-template <class C>
-concept CharLike = std::same_as<C, char> || std::same_as<C, wchar_t> || std::same_as<C, char8_t> ||
-    std::same_as<C, char16_t> || std::same_as<C, char32_t>;
-
-// A C string: a string literal or a pointer to characters, read up to its terminating zero.
-template <class D>
-concept CString = std::is_pointer_v<std::decay_t<D>> &&
-    CharLike<std::remove_const_t<std::remove_pointer_t<std::decay_t<D>>>>;
 
 template <class D>
 struct ElementOfImpl {
@@ -77,7 +71,7 @@ class Elements {
       (!detail::CString<R>)Elements(R&& items)
       : items_(std::ranges::begin(items), std::ranges::end(items)) {}
   // A C string, without its terminating zero.
-  Elements(const T* chars) requires detail::CharLike<T>
+  Elements(const T* chars) requires detail::Character<T>
       : Elements(std::basic_string_view<T>(chars)) {}
 
   std::vector<T>&& take() && noexcept { return std::move(items_); }
@@ -96,14 +90,19 @@ class Elements {
 // description on the left of `==`) up to the first equal one. No elements: never matches.
 template <class T>
 Splitter<T> oneOf(std::type_identity_t<Elements<T>> elements) {
-  auto isAny = [](const std::vector<T>& es, const T& x) {
-    for (const T& e : es)
-      if (e == x) return true;
-    return false;
-  };
   auto s = defaultSplitter<T>();
-  s.delimiter = Delimiter<T>(
-      detail::makeMatcher<T>(std::array<std::vector<T>, 1>{std::move(elements).take()}, isAny));
+  if constexpr (detail::Scannable<T>) {
+    s.delimiter =
+        Delimiter<T>(detail::makeMatcher(detail::Scanner<T>::anyOf(std::move(elements).take())));
+  } else {
+    auto isAny = [](const std::vector<T>& es, const T& x) {
+      for (const T& e : es)
+        if (e == x) return true;
+      return false;
+    };
+    s.delimiter = Delimiter<T>(
+        detail::makeMatcher<T>(std::array<std::vector<T>, 1>{std::move(elements).take()}, isAny));
+  }
   return s;
 }
 template <class T>
@@ -120,7 +119,11 @@ Splitter<ElementOf<D>> oneOf(const D& elements) {
 template <class T>
 Splitter<T> onSublist(std::type_identity_t<Elements<T>> sublist) {
   auto s = defaultSplitter<T>();
-  s.delimiter = Delimiter<T>(detail::makeMatcher<T>(std::move(sublist).take(), detail::Equal{}));
+  if constexpr (detail::Scannable<T>)
+    s.delimiter =
+        Delimiter<T>(detail::makeMatcher(detail::Scanner<T>::sublist(std::move(sublist).take())));
+  else
+    s.delimiter = Delimiter<T>(detail::makeMatcher<T>(std::move(sublist).take(), detail::Equal{}));
   return s;
 }
 template <class T>
@@ -246,12 +249,18 @@ Splitter<ElementOf<D>> endsWithOneOf(const D& elements) {
 
 // Ready-made splitting operations -----------------------------------------------------------------
 
-// A strategy bound into a splitting operation: `splitting(xs)` is `split(strategy, xs)`.
+// A strategy bound into a splitting operation: `splitting(input)` is `split(strategy, input)`,
+// for an fp::List or contiguous input.
 template <class T>
 class Splitting {
  public:
   explicit Splitting(Splitter<T> s) : splitter_(std::move(s)) {}
   fp::List<fp::List<T>> operator()(fp::List<T> xs) const { return split(splitter_, std::move(xs)); }
+  template <ContiguousInput X>
+    requires std::same_as<InputElement<X>, T>
+  auto operator()(X&& input) const {
+    return split(splitter_, std::forward<X>(input));
+  }
   const Splitter<T>& splitter() const noexcept { return splitter_; }
 
  private:
@@ -268,6 +277,10 @@ struct SplitByDescription {
   fp::List<fp::List<T>> operator()(std::type_identity_t<Elements<T>> description,
                                    fp::List<T> xs) const {
     return split(Strategy{}(std::move(description)), std::move(xs));
+  }
+  template <ContiguousInput X>
+  auto operator()(std::type_identity_t<Elements<InputElement<X>>> description, X&& input) const {
+    return split(Strategy{}(std::move(description)), std::forward<X>(input));
   }
 };
 template <class Strategy>
@@ -289,6 +302,11 @@ struct SplitByPredicate {
   template <class T, std::predicate<const T&> P>
   fp::List<fp::List<T>> operator()(P p, fp::List<T> xs) const {
     return split(Strategy{}(whenElt<T>(std::move(p))), std::move(xs));
+  }
+  template <class P, ContiguousInput X>
+    requires std::predicate<const P&, const InputElement<X>&>
+  auto operator()(P p, X&& input) const {
+    return split(Strategy{}(whenElt<InputElement<X>>(std::move(p))), std::forward<X>(input));
   }
 };
 

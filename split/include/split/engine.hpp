@@ -34,7 +34,9 @@
 #include "fp/functor.hpp"
 #include "fp/list.hpp"
 #include "split/chunk.hpp"
+#include "split/detail/cutter.hpp"
 #include "split/detail/fragments.hpp"
+#include "split/detail/list_cut.hpp"
 #include "split/policies.hpp"
 #include "split/splitter.hpp"
 
@@ -54,7 +56,7 @@ std::optional<Match<T>> matchDelim(const Delimiter<T>& d, fp::List<T> xs) {
   if (d.empty()) return Match<T>({}, std::move(xs));
   const std::span<const T> run = xs.run();
   if (run.empty()) return std::nullopt;
-  const detail::Hit hit = d.matcher()->find(xs, run, 1);
+  const detail::Hit hit = d.matcher()->find(xs, run, 0, 1);
   if (hit.at != 0) return std::nullopt;
   const auto match = detail::Fragment<T>::delim(xs.dropInRun(0), hit.length);
   return Match<T>(match.elements(), match.after());
@@ -296,11 +298,11 @@ Chunks<T> postProcess(const Splitter<T>& s, Chunks<T> chunks) {
 }
 
 // The pieces of `xs` cut by strategy `s`: the elements of each chunk that `postProcess` leaves
-// of `splitInternal`'s chunks.
+// of `splitInternal`'s chunks. They are computed in one pass (split/detail/list_cut.hpp) that
+// cuts the pieces of a buffer as slices of it, a stretch at a time.
 template <class T>
 fp::List<fp::List<T>> split(const Splitter<T>& s, fp::List<T> xs) {
-  return fp::fmap([](const Chunk<T>& c) { return c.elements(); },
-                  postProcess(s, splitInternal(s.delimiter, std::move(xs))));
+  return detail::cutList(s.delimiter.matcher(), detail::cutterOf(s), std::move(xs));
 }
 
 // The engine for the element types used most is compiled into the library (src/engine.cpp);

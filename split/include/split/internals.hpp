@@ -1,11 +1,13 @@
-// Everything of the split library: the splitter model, the engine and each of its stages, the
-// combinators and ready-made splitters, and the count-based cutting. split/split.hpp is the
-// header to include; this one is its content.
+// Everything of the split library: the splitter model, the engines (over fp::List, each stage
+// of it too, and over contiguous input), the combinators and ready-made splitters, and the
+// count-based cutting. split/split.hpp is the header to include; this one is its content.
 #pragma once
 
 #include "split/chunk.hpp"
 #include "split/chunking.hpp"
 #include "split/combinators.hpp"
+#include "split/contiguous.hpp"
 #include "split/engine.hpp"
+#include "split/pieces.hpp"
 #include "split/policies.hpp"
 #include "split/splitter.hpp"

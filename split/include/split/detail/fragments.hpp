@@ -67,7 +67,7 @@ Fragments<T> fragments(MatcherRef<T> matcher, fp::List<T> xs) {
     const std::span<const T> run = xs.run();
     if (run.empty()) return {};
     const std::size_t limit = std::min(run.size(), kSearchStretch);
-    const Hit hit = matcher->find(xs, run, limit);
+    const Hit hit = matcher->find(xs, run, 0, limit);
     if (hit.at == limit)
       return Fragments<T>::cons(Fragment<T>::text(xs, limit, false),
                                 fragments(matcher, xs.dropInRun(limit)));

@@ -1,9 +1,11 @@
-// How a delimiter finds its matches in a list.
+// How a delimiter finds its matches, in a list or in contiguous elements.
 //
 // A delimiter is a sequence of tests, the i-th applied to the i-th element of a would-be match:
 // the predicates a caller gave, or the elements of a sublist compared for equality. A Matcher
-// holds the tests in their own type and searches a whole contiguous run of the input per
-// virtual call, so that testing an element is an inlined call, not one through std::function.
+// holds the tests in their own type and searches a whole stretch of input per virtual call, so
+// that testing an element is an inlined call, not one through std::function. The delimiters of
+// `oneOf` and `onSublist` over arithmetic elements search with a Scanner (memchr and the like)
+// instead, and hand it out so that a contiguous search can call it without a virtual call.
 #pragma once
 
 #include <algorithm>
@@ -19,6 +21,7 @@
 #include <vector>
 
 #include "fp/list.hpp"
+#include "split/detail/scan.hpp"
 
 namespace split {
 
@@ -29,10 +32,20 @@ using Predicate = std::function<bool(const T&)>;
 namespace detail {
 
 // Where a search stopped: at the first position where the delimiter matches, with the length of
-// the match, or at the end of the stretch searched when it matches nowhere there.
+// the match, or at the end of the stretch searched (with length 0) when it matches nowhere there.
 struct Hit {
   std::size_t at;
   std::size_t length;
+};
+
+// The scanner type of an element type, or void where there is none.
+template <class T>
+struct ScannerFor {
+  using type = void;
+};
+template <Scannable T>
+struct ScannerFor<T> {
+  using type = Scanner<T>;
 };
 
 template <class T>
@@ -40,17 +53,25 @@ class Matcher : public std::enable_shared_from_this<Matcher<T>> {
  public:
   virtual ~Matcher() = default;
 
-  // Tries the delimiter at positions 0, 1, ..., limit - 1 of `run`, the leading run of `xs`
-  // (0 < limit <= run.size()), each time from the first test until one rejects, and returns the
-  // first position where all tests accept, with the number of elements matched. An attempt near
-  // the end of the run reads on into the input behind it. {limit, 0} when nothing matches.
-  virtual Hit find(const fp::List<T>& xs, std::span<const T> run, std::size_t limit) const = 0;
+  // Tries the delimiter at positions from, ..., last - 1 of `run`, the leading run of `xs`
+  // (from < last <= run.size()), each time from the first test until one rejects, and returns
+  // the first position where all tests accept, with the number of elements matched, or
+  // {last, 0}. An attempt near the end of the run reads on into the input behind it.
+  virtual Hit find(const fp::List<T>& xs, std::span<const T> run, std::size_t from,
+                   std::size_t last) const = 0;
+
+  // The same over contiguous `elements` with nothing behind them (from < last <= size): an
+  // attempt that runs out of elements fails.
+  virtual Hit find(std::span<const T> elements, std::size_t from, std::size_t last) const = 0;
 
   // Whether there are no tests: the delimiter then matches the empty sequence everywhere.
   virtual bool empty() const = 0;
 
   // The tests as the list of predicates they stand for.
   virtual fp::List<Predicate<T>> predicates() const = 0;
+
+  // The built-in equality search of the delimiter, if it is one.
+  virtual const typename ScannerFor<T>::type* scanner() const noexcept { return nullptr; }
 };
 
 // Applies a predicate to an element.
@@ -69,6 +90,29 @@ struct Equal {
   }
 };
 
+// The length of the match of `tests` from run[i] on, or nothing. The tests run in order on
+// consecutive elements and the first rejection ends the attempt; when tests are left at the end
+// of the run, they go on with the input behind it if `xs` (the list whose leading run `run` is)
+// is given, and fail otherwise.
+template <class T, class Tests, class Accept>
+std::optional<std::size_t> matchFrom(const Tests& tests, const Accept& accept,
+                                     std::span<const T> run, std::size_t i,
+                                     const fp::List<T>* xs) {
+  auto test = std::ranges::begin(tests);
+  const auto end = std::ranges::end(tests);
+  std::size_t n = 0;
+  for (; test != end && i + n < run.size(); ++test, ++n)
+    if (!accept(*test, run[i + n])) return std::nullopt;
+  if (test == end) return n;
+  if (!xs) return std::nullopt;
+  const fp::List<T> behind = xs->dropInRun(run.size());
+  for (auto x = behind.begin();; ++x) {
+    if (x == behind.end() || !accept(*test, *x)) return std::nullopt;
+    ++n;
+    if (++test == end) return n;
+  }
+}
+
 template <class Tests>
 inline constexpr bool kOneTest = false;
 template <class Test>
@@ -81,15 +125,12 @@ class SequenceMatcher final : public Matcher<T> {
  public:
   SequenceMatcher(Tests tests, Accept accept) : tests_(std::move(tests)), accept_(accept) {}
 
-  Hit find(const fp::List<T>& xs, std::span<const T> run, std::size_t limit) const override {
-    if constexpr (kOneTest<Tests>) {
-      for (std::size_t i = 0; i < limit; ++i)
-        if (accept_(tests_[0], run[i])) return {i, 1};
-    } else {
-      for (std::size_t i = 0; i < limit; ++i)
-        if (const auto length = matchAt(xs, run, i)) return {i, *length};
-    }
-    return {limit, 0};
+  Hit find(const fp::List<T>& xs, std::span<const T> run, std::size_t from,
+           std::size_t last) const override {
+    return search(run, from, last, &xs);
+  }
+  Hit find(std::span<const T> elements, std::size_t from, std::size_t last) const override {
+    return search(elements, from, last, nullptr);
   }
 
   bool empty() const override { return std::ranges::empty(tests_); }
@@ -109,32 +150,71 @@ class SequenceMatcher final : public Matcher<T> {
   }
 
  private:
-  // The length of the match that starts at run[i], or nothing. The tests run in order on
-  // consecutive elements and the first rejection ends the attempt; an element behind the run
-  // is read only when a test is left for it.
-  std::optional<std::size_t> matchAt(const fp::List<T>& xs, std::span<const T> run,
-                                     std::size_t i) const {
-    auto test = std::ranges::begin(tests_);
-    const auto end = std::ranges::end(tests_);
-    std::size_t n = 0;
-    for (; test != end && i + n < run.size(); ++test, ++n)
-      if (!accept_(*test, run[i + n])) return std::nullopt;
-    if (test == end) return n;
-    const fp::List<T> behind = xs.dropInRun(run.size());
-    for (auto x = behind.begin();; ++x) {
-      if (x == behind.end() || !accept_(*test, *x)) return std::nullopt;
-      ++n;
-      if (++test == end) return n;
+  Hit search(std::span<const T> run, std::size_t from, std::size_t last,
+             const fp::List<T>* xs) const {
+    if constexpr (kOneTest<Tests>) {
+      for (std::size_t i = from; i < last; ++i)
+        if (accept_(tests_[0], run[i])) return {i, 1};
+    } else {
+      for (std::size_t i = from; i < last; ++i)
+        if (const auto length = matchFrom(tests_, accept_, run, i, xs)) return {i, *length};
     }
+    return {last, 0};
   }
 
   Tests tests_;
   [[no_unique_address]] Accept accept_;
 };
 
+// The matcher of `oneOf` or `onSublist` over arithmetic elements.
+template <Scannable T>
+class ScanningMatcher final : public Matcher<T> {
+ public:
+  explicit ScanningMatcher(Scanner<T> scanner) : scanner_(std::move(scanner)) {}
+
+  Hit find(const fp::List<T>& xs, std::span<const T> run, std::size_t from,
+           std::size_t last) const override {
+    const Hit inside = find(run, from, last);
+    if (inside.at != last) return inside;
+    // A sublist may begin near the end of the run and go on behind it.
+    const std::size_t k = scanner_.length();
+    for (std::size_t i = std::max(from, run.size() + 1 - std::min(k, run.size() + 1)); i < last;
+         ++i)
+      if (matchFrom(scanner_.elements(), Equal{}, run, i, &xs)) return {i, k};
+    return {last, 0};
+  }
+
+  Hit find(std::span<const T> elements, std::size_t from, std::size_t last) const override {
+    const std::size_t at = scanner_.find(elements.data(), elements.size(), from, last);
+    return {at, at == last ? 0 : scanner_.length()};
+  }
+
+  bool empty() const override { return scanner_.length() == 0; }
+
+  fp::List<Predicate<T>> predicates() const override {
+    auto self = std::static_pointer_cast<const ScanningMatcher>(this->shared_from_this());
+    if (scanner_.anyOf())
+      return {Predicate<T>([self](const T& x) { return self->scanner_.isAny(x); })};
+    std::vector<Predicate<T>> predicates;
+    for (const T& s : scanner_.elements())
+      predicates.emplace_back([self, s](const T& x) { return s == x; });
+    return fp::List<Predicate<T>>::from(std::move(predicates));
+  }
+
+  const Scanner<T>* scanner() const noexcept override { return &scanner_; }
+
+ private:
+  Scanner<T> scanner_;
+};
+
 template <class T, class Tests, class Accept>
 std::shared_ptr<const Matcher<T>> makeMatcher(Tests tests, Accept accept) {
   return std::make_shared<const SequenceMatcher<T, Tests, Accept>>(std::move(tests), accept);
+}
+
+template <Scannable T>
+std::shared_ptr<const Matcher<T>> makeMatcher(Scanner<T> scanner) {
+  return std::make_shared<const ScanningMatcher<T>>(std::move(scanner));
 }
 
 }  // namespace detail

@@ -1,0 +1,118 @@
+// Searching contiguous elements for a delimiter made of built-in equality.
+//
+//   const auto comma = split::detail::Scanner<char>::sublist({',', ' '});
+//   std::string_view text = "a, b";
+//   comma.find(text.data(), text.size(), 0, text.size())   // 1: ", " starts at position 1
+//
+// The delimiters of `oneOf` and `onSublist` over arithmetic elements test nothing but the
+// built-in `==`, which has no effect anybody could observe: a search may look at the elements in
+// any order and any number of times, provided it finds the same leftmost match. A Scanner keeps
+// the delimiter's elements and searches a pointer range with the fastest means at hand: memchr
+// for one byte, a table of the 256 byte values for a set of bytes, a scan for the first element
+// of a sublist followed by a comparison of the rest. Wider elements use the same shapes with
+// plain loops comparing with `==` (so that 0.0 matches -0.0 and a NaN matches nothing).
+#pragma once
+
+#include <algorithm>
+#include <array>
+#include <concepts>
+#include <cstddef>
+#include <cstring>
+#include <type_traits>
+#include <utility>
+#include <vector>
+
+namespace split::detail {
+
+// Elements whose equality a scanner may reproduce without calling anything.
+template <class T>
+concept Scannable = std::is_arithmetic_v<T>;
+
+// A one-byte element whose equality is that of its object representation, so that memchr and
+// memcmp apply.
+template <class T>
+concept Byte = std::integral<T> && sizeof(T) == 1;
+
+template <Scannable T>
+class Scanner {
+ public:
+  // Matches any one of `elements`; with none, matches nothing.
+  static Scanner anyOf(std::vector<T> elements) { return Scanner(true, std::move(elements)); }
+  // Matches occurrences of `elements`; with none, the empty sequence at every position.
+  static Scanner sublist(std::vector<T> elements) { return Scanner(false, std::move(elements)); }
+
+  // Whether this is the one test of an `anyOf` delimiter rather than a sublist's.
+  bool anyOf() const noexcept { return anyOf_; }
+  const std::vector<T>& elements() const noexcept { return elements_; }
+  // The number of elements a match covers.
+  std::size_t length() const noexcept { return anyOf_ ? 1 : elements_.size(); }
+
+  // The first position in [from, last) where a whole match lies within the n elements at
+  // `data`, or `last` if there is none. Requires from <= last <= n.
+  std::size_t find(const T* data, std::size_t n, std::size_t from, std::size_t last) const {
+    const std::size_t k = length();
+    if (k == 0) return from;
+    if (n < k || (anyOf_ && elements_.empty())) return last;
+    const std::size_t stop = std::min(last, n - k + 1);
+    if (from >= stop) return last;
+    std::size_t at;
+    if (anyOf_ && elements_.size() != 1)
+      at = findAny(data, from, stop);
+    else if (k == 1)
+      at = findOne(data, from, stop, elements_[0]);
+    else
+      at = findSublist(data, from, stop);
+    return at < stop ? at : last;
+  }
+
+  // Whether `x` is one of the elements: the test of an `anyOf` delimiter.
+  bool isAny(const T& x) const noexcept {
+    if constexpr (Byte<T>)
+      return table_[static_cast<unsigned char>(x)];
+    else
+      return std::any_of(elements_.begin(), elements_.end(), [&x](const T& e) { return e == x; });
+  }
+
+ private:
+  Scanner(bool anyOf, std::vector<T> elements) : elements_(std::move(elements)), anyOf_(anyOf) {
+    if constexpr (Byte<T>)
+      if (anyOf_)
+        for (T e : elements_) table_[static_cast<unsigned char>(e)] = true;
+  }
+
+  // The first position in [from, stop) holding e, or `stop`.
+  static std::size_t findOne(const T* data, std::size_t from, std::size_t stop, T e) {
+    if constexpr (Byte<T>) {
+      const void* at = std::memchr(data + from, static_cast<unsigned char>(e), stop - from);
+      return at ? static_cast<std::size_t>(static_cast<const T*>(at) - data) : stop;
+    } else {
+      return static_cast<std::size_t>(std::find(data + from, data + stop, e) - data);
+    }
+  }
+
+  std::size_t findAny(const T* data, std::size_t from, std::size_t stop) const {
+    std::size_t i = from;
+    while (i < stop && !isAny(data[i])) ++i;
+    return i;
+  }
+
+  // Candidates are the places of the first element; the rest is compared there.
+  std::size_t findSublist(const T* data, std::size_t from, std::size_t stop) const {
+    const std::size_t k = elements_.size();
+    const T* rest = elements_.data() + 1;
+    for (std::size_t i = from; (i = findOne(data, i, stop, elements_[0])) < stop; ++i) {
+      if constexpr (Byte<T>) {
+        if (std::memcmp(data + i + 1, rest, k - 1) == 0) return i;
+      } else {
+        if (std::equal(rest, rest + (k - 1), data + i + 1)) return i;
+      }
+    }
+    return stop;
+  }
+
+  std::vector<T> elements_;
+  bool anyOf_;
+  std::array<bool, Byte<T> ? 256 : 0> table_{};
+};
+
+}  // namespace split::detail
