@@ -180,8 +180,11 @@ struct FoldableWithIndexDefaults {
 
   // Through ifoldMap with the monoid of functions under composition: each element contributes
   // x ↦ f(i, a, x), and x, the fold of the elements to its right, is computed when f uses it.
-  template <class F, class Z>
-  static Z ifoldr(F f, Z z, const C& c) {
+  // The result may read the container later, so an rvalue one is handed on as an rvalue: a kind
+  // whose ifoldMap keeps such a container alive for its lazy result does so here too.
+  template <class F, class Z, class Container>
+    requires std::same_as<std::remove_cvref_t<Container>, C>
+  static Z ifoldr(F f, Z z, Container&& c) {
     using Endo = fp::EndoMonoid<Z>;
     auto step = fp::detail::share(std::move(f));
     const auto combined = Self::ifoldMap(
@@ -191,7 +194,7 @@ struct FoldableWithIndexDefaults {
             return Z(step(i, x, rest));
           };
         },
-        c);
+        std::forward<Container>(c));
     return Endo::apply(combined, std::move(z));
   }
 

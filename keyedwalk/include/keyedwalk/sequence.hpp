@@ -295,8 +295,19 @@ struct UnindexedFoldable {
   static Z foldlPrime(F f, Z z, const C& c) {
     return Indexed::ifoldlPrime(dropIndex(std::move(f)), std::move(z), c);
   }
-  static bool null(const C& c) { return c.size() == 0; }
-  static std::int64_t length(const C& c) { return static_cast<std::int64_t>(c.size()); }
+  // A kind that does not know its size looks for a first element, or counts them all.
+  static bool null(const C& c) {
+    if constexpr (requires { c.size(); })
+      return c.size() == 0;
+    else
+      return Indexed::ifoldr([](const auto&, const auto&, const auto&) { return false; }, true, c);
+  }
+  static std::int64_t length(const C& c) {
+    if constexpr (requires { c.size(); })
+      return static_cast<std::int64_t>(c.size());
+    else
+      return Indexed::ifoldlPrime([](const auto&, std::int64_t n, const auto&) { return n + 1; }, std::int64_t{0}, c);
+  }
 };
 
 template <class C>
