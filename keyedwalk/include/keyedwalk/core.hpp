@@ -2,7 +2,10 @@
 // counting effect, the combinations Traversed and Sequenced, and the providers of the lists
 // (fp::List, fp::ZipList, fp::NonEmpty) and of the standard sequences (std::vector, std::deque,
 // std::array, std::span); the keyed providers (std::map, std::multimap, std::unordered_map,
-// keyedwalk::IntMap, std::pair, keyedwalk::Array) and the non-empty folds of fp::NonEmpty.
+// keyedwalk::IntMap, std::pair, keyedwalk::Array) and the non-empty folds of fp::NonEmpty; the
+// combined kinds (Compose, Product, Sum and their generic twins), keyedwalk::Tree, functions and
+// ReaderT, the kinds of at most one element (fp::Identity, std::optional) or none (Proxy, fp::Const,
+// Constant), and the wrappers (IdentityT, Backwards, Reverse).
 //
 //   #include "keyedwalk/core.hpp"
 //   auto labels = keyedwalk::imap([](std::int64_t i, char c) { return std::pair(i, c); },
@@ -20,3 +23,15 @@
 #include "keyedwalk/intmap.hpp"
 #include "keyedwalk/map.hpp"
 #include "keyedwalk/pair.hpp"
+#include "keyedwalk/compose.hpp"
+#include "keyedwalk/empty.hpp"
+#include "keyedwalk/function.hpp"
+#include "keyedwalk/generic.hpp"
+#include "keyedwalk/identity.hpp"
+#include "keyedwalk/optional.hpp"
+#include "keyedwalk/product.hpp"
+#include "keyedwalk/reader.hpp"
+#include "keyedwalk/reverse.hpp"
+#include "keyedwalk/sum.hpp"
+#include "keyedwalk/tree.hpp"
+#include "keyedwalk/wrappers.hpp"
