@@ -6,15 +6,20 @@
 //   split::divvy(3, 1, fp::List<int>{1, 2, 3, 4})          // [[1,2,3],[2,3,4]]: sliding windows
 //   split::chop([](const fp::List<int>& xs) { return std::pair(xs.take(2), xs.drop(2)); },
 //               fp::iota(1, 6))                            // [[1,2],[3,4],[5]]
+//   split::chunksOf(4, "deadbeef")                          // "dead" "beef": string views
 //
 // All results are produced when read, and each piece after reading only the input it covers, so
 // these work on unbounded input: `chunksOf(0, xs)` of a non-empty xs is an unbounded list of
 // empty pieces, and the counts of `splitPlacesBlanks` may be unbounded too. Pieces of a
 // contiguous buffer are slices that share it. `chunksOf`, `splitPlaces` and `splitPlacesBlanks`
-// are written in producer style (see `build`).
+// are written in producer style (see `build`). Over contiguous input (a string, a span, ...) the
+// same operations give a lazy range of views into it (split/pieces.hpp), with the same pieces;
+// there `chop`'s f maps the rest, a view, to a pair of a piece and the new rest.
 #pragma once
 
+#include <algorithm>
 #include <concepts>
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <initializer_list>
@@ -25,8 +30,10 @@
 #include <tuple>
 #include <type_traits>
 #include <utility>
+#include <vector>
 
 #include "fp/list.hpp"
+#include "split/pieces.hpp"
 
 namespace split {
 
@@ -100,11 +107,126 @@ fp::List<fp::List<T>> fullWindowsAt(fp::List<fp::List<T>>& windows, std::int64_t
       windows.head(), [rest = windows.tail(), n]() mutable { return fullWindowsAt(rest, n); });
 }
 
+// The same cuttings over contiguous input, for split::Pieces. Each keeps the offset of the
+// next piece.
+
+// The first up to `take` elements at st.at, st.at moving past them.
+template <class View>
+View cutAt(View text, std::size_t& at, std::int64_t take) {
+  const std::size_t n =
+      take <= 0 ? 0 : std::size_t(std::min<std::uint64_t>(std::uint64_t(take), text.size() - at));
+  const View piece(text.data() + at, n);
+  at += n;
+  return piece;
+}
+
+template <class View>
+class ChunkCutting {
+ public:
+  using view_type = View;
+  using piece_type = View;
+  struct State {
+    std::size_t at = 0;
+  };
+
+  explicit ChunkCutting(std::int64_t i) : i_(i) {}
+  State start(View) const { return {}; }
+  bool next(View text, State& st, View& piece) const {
+    if (st.at >= text.size()) return false;
+    piece = cutAt(text, st.at, i_);
+    return true;
+  }
+
+ private:
+  std::int64_t i_;
+};
+
+template <class View, class Counts, bool blanks>
+class PlacesCutting {
+ public:
+  using view_type = View;
+  using piece_type = View;
+  struct State {
+    std::ranges::iterator_t<const Counts> count{};
+    std::size_t at = 0;
+  };
+
+  explicit PlacesCutting(Counts counts) : counts_(std::move(counts)) {}
+  State start(View) const { return {std::ranges::begin(counts_), 0}; }
+  bool next(View text, State& st, View& piece) const {
+    if (st.count == std::ranges::end(counts_) || (!blanks && st.at >= text.size())) return false;
+    piece = cutAt(text, st.at, toCount(*st.count));
+    ++st.count;
+    return true;
+  }
+
+ private:
+  Counts counts_;
+};
+
+template <class View>
+class WindowCutting {
+ public:
+  using view_type = View;
+  using piece_type = View;
+  struct State {
+    std::size_t at = 0;
+  };
+
+  WindowCutting(std::int64_t n, std::int64_t m) : n_(n), m_(m) {}
+  State start(View) const { return {}; }
+  // Windows only get shorter further on: the first short one ends them.
+  bool next(View text, State& st, View& piece) const {
+    if (n_ < 0 || st.at >= text.size() || text.size() - st.at < std::uint64_t(n_)) return false;
+    piece = View(text.data() + st.at, std::size_t(n_));
+    st.at += std::size_t(std::min<std::uint64_t>(std::uint64_t(m_), text.size() - st.at));
+    return true;
+  }
+
+ private:
+  std::int64_t n_;
+  std::int64_t m_;
+};
+
+template <class View, class F>
+class ChopCutting {
+ public:
+  using view_type = View;
+  using piece_type =
+      std::remove_cvref_t<std::tuple_element_t<0, std::invoke_result_t<const F&, View>>>;
+  struct State {
+    View rest{};
+  };
+
+  explicit ChopCutting(F f) : f_(std::move(f)) {}
+  State start(View text) const { return {text}; }
+  bool next(View, State& st, piece_type& piece) const {
+    if (st.rest.empty()) return false;
+    auto cut = std::invoke(f_, st.rest);
+    piece = std::move(std::get<0>(cut));
+    st.rest = View(std::get<1>(cut));
+    return true;
+  }
+
+ private:
+  F f_;
+};
+
+inline void checkStep(std::int64_t m) {
+  if (m <= 0)
+    throw std::invalid_argument("split::divvy: the step must be positive, got " +
+                                std::to_string(m));
+}
+
 struct ChunksOf {
   template <class T>
   fp::List<fp::List<T>> operator()(std::int64_t i, fp::List<T> xs) const {
     return build<fp::List<T>>(
         [&](auto cons, auto nil) { return chunkStarts(i, std::move(xs), cons, nil); });
+  }
+  template <ContiguousInput X>
+  auto operator()(std::int64_t i, X&& input) const {
+    return makePieces(std::forward<X>(input), ChunkCutting<PieceView<InputElement<X>>>(i));
   }
 };
 
@@ -121,6 +243,20 @@ struct SplitPlaces {
   template <Count I, class T>
   fp::List<fp::List<T>> operator()(std::initializer_list<I> counts, fp::List<T> xs) const {
     return (*this)(fp::List<I>(counts), std::move(xs));
+  }
+  // Over contiguous input the counts may be any forward range, unbounded ones too; they are
+  // held as std::views::all holds them.
+  template <std::ranges::forward_range Counts, ContiguousInput X>
+  requires Count<std::ranges::range_value_t<Counts>> && std::ranges::viewable_range<Counts>
+  auto operator()(Counts&& counts, X&& input) const {
+    using Cutting =
+        PlacesCutting<PieceView<InputElement<X>>, std::views::all_t<Counts>, blanks>;
+    return makePieces(std::forward<X>(input),
+                      Cutting(std::views::all(std::forward<Counts>(counts))));
+  }
+  template <Count I, ContiguousInput X>
+  auto operator()(std::initializer_list<I> counts, X&& input) const {
+    return (*this)(std::vector<I>(counts), std::forward<X>(input));
   }
 };
 
@@ -146,20 +282,31 @@ template <class F, class T>
 auto chop(F f, fp::List<T> xs) {
   return detail::chopped(std::make_shared<F>(std::move(f)), std::move(xs));
 }
+// Over contiguous input, f maps the non-empty rest (a view) to a pair (piece, rest as a view).
+template <class F, ContiguousInput X>
+auto chop(F f, X&& input) {
+  return makePieces(std::forward<X>(input),
+                    detail::ChopCutting<PieceView<InputElement<X>>, F>(std::move(f)));
+}
 
 // The windows of n elements that start at elements 0, m, 2m, ... of `xs`; a window that would
 // run past the end is left out. With n == 0 every window is empty; with n < 0 there are none.
 // Throws std::invalid_argument for a step m <= 0, which would never advance.
 template <class T>
 fp::List<fp::List<T>> divvy(std::int64_t n, std::int64_t m, fp::List<T> xs) {
-  if (m <= 0)
-    throw std::invalid_argument("split::divvy: the step must be positive, got " +
-                                std::to_string(m));
+  detail::checkStep(m);
   if (n < 0) return {};
   auto windows = chop([n, m](const fp::List<T>& at) { return std::pair(at.take(n), at.drop(m)); },
                       std::move(xs));
   return fp::List<fp::List<T>>::lazy(
       [windows = std::move(windows), n]() mutable { return detail::fullWindowsAt(windows, n); });
+}
+
+template <ContiguousInput X>
+auto divvy(std::int64_t n, std::int64_t m, X&& input) {
+  detail::checkStep(m);
+  return makePieces(std::forward<X>(input),
+                    detail::WindowCutting<PieceView<InputElement<X>>>(n, m));
 }
 
 }  // namespace split

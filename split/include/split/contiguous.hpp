@@ -75,7 +75,7 @@ class SplitterCutting {
   SplitterCutting(const Splitter<element_type>& s, std::uint64_t maxDelims)
       : search_(s.delimiter.matcher()), start_(cutterOf(s, maxDelims)) {}
 
-  State start() const { return State{start_}; }
+  State start(View) const { return State{start_}; }
 
   bool next(View text, State& st, View& piece) const {
     if (st.taken == st.count) {

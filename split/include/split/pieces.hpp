@@ -118,7 +118,7 @@ concept FillableWith =
      (HasMappedType<C> && MadeFrom<typename C::key_type, Piece> &&
       MadeFrom<typename C::mapped_type, Piece>));
 
-// Whether a container would hold the pieces themselves, pointing into the input.
+// Whether a container (or pair) would hold the pieces themselves, pointing into the input.
 template <class C, class Piece>
 inline constexpr bool kHoldsPieces = [] {
   if constexpr (HasMappedType<C>)
@@ -126,6 +126,9 @@ inline constexpr bool kHoldsPieces = [] {
   else
     return std::same_as<typename C::value_type, Piece>;
 }();
+template <class First, class Second, class Piece>
+inline constexpr bool kHoldsPieces<std::pair<First, Second>, Piece> =
+    std::same_as<First, Piece> || std::same_as<Second, Piece>;
 
 template <class T>
 struct IsView : std::false_type {};
@@ -137,14 +140,23 @@ struct IsView<std::span<T, N>> : std::true_type {};
 }  // namespace detail
 
 // `Input` is the view the pieces point into or the container that holds it; `Cutting` says how
-// pieces are cut: `Cutting::State`, `start()`, and `next(view, state, piece)`, which cuts the
-// next piece or says there is none.
+// pieces are cut: its `view_type` and `piece_type`, a `State` that `start(view)` gives, and
+// `next(view, state, piece)`, which cuts the next piece or says there is none.
 template <class Input, class Cutting>
 class Pieces {
  public:
   using view_type = typename Cutting::view_type;
   using value_type = typename Cutting::piece_type;
   class iterator;
+
+ private:
+  // Whether filling a Container from an rvalue range would leave it with views into an input
+  // that dies with the range.
+  template <class Container>
+  static constexpr bool dangles =
+      !detail::IsView<Input>::value && detail::kHoldsPieces<Container, value_type>;
+
+ public:
 
   Pieces(Input input, Cutting cutting) : input_(std::move(input)), cutting_(std::move(cutting)) {}
 
@@ -159,11 +171,13 @@ class Pieces {
     return fill<Container>();
   }
   template <class Container>
-    requires detail::FillableWith<Container, value_type> &&
-             (detail::IsView<Input>::value || !detail::kHoldsPieces<Container, value_type>)
+    requires detail::FillableWith<Container, value_type>
   operator Container() && {
     return fill<Container>();
   }
+  template <class Container>
+    requires detail::FillableWith<Container, value_type> && dangles<Container>
+  operator Container() && = delete;
 
   // The first two pieces (empty ones where there are fewer).
   template <class First, class Second>
@@ -172,12 +186,14 @@ class Pieces {
     return firstTwo<First, Second>();
   }
   template <class First, class Second>
-    requires detail::MadeFrom<First, value_type> && detail::MadeFrom<Second, value_type> &&
-             (detail::IsView<Input>::value || (!std::same_as<First, value_type> &&
-                                               !std::same_as<Second, value_type>))
+    requires detail::MadeFrom<First, value_type> && detail::MadeFrom<Second, value_type>
   operator std::pair<First, Second>() && {
     return firstTwo<First, Second>();
   }
+  template <class First, class Second>
+    requires detail::MadeFrom<First, value_type> && detail::MadeFrom<Second, value_type> &&
+             dangles<std::pair<First, Second>>
+  operator std::pair<First, Second>() && = delete;
 
  private:
   view_type view() const { return view_type(std::data(input_), std::size(input_)); }
@@ -260,7 +276,7 @@ class Pieces<Input, Cutting>::iterator {
   explicit iterator(const Pieces& pieces)
       : cutting_(&pieces.cutting_),
         view_(pieces.view()),
-        state_(pieces.cutting_.start()),
+        state_(pieces.cutting_.start(view_)),
         done_(false) {
     advance();
   }
