@@ -144,6 +144,7 @@ void expectFoldsComplete(const Big& t, std::int64_t sum) {
 TEST(Tree, APathHundredsOfThousandsOfLevelsDeep) {
   const Big t = pathShaped(kDepth);
   const std::int64_t sum = kDepth * (kDepth - 1) / 2;
+  EXPECT_TRUE(t == pathShaped(kDepth));
   expectFoldsComplete(t, sum);
   EXPECT_EQ(keyedwalk::ifoldr([](const TreePath&, std::int64_t x, std::int64_t acc) { return acc + x; },
                               std::int64_t{0}, t),

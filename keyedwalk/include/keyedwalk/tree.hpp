@@ -52,10 +52,15 @@ struct Tree {
   A label;
   fp::List<Tree> children;
 
+  // Node by node, continuing on fresh stack segments under a deep tree.
   friend bool operator==(const Tree& a, const Tree& b)
     requires std::equality_comparable<A>
   {
-    return a.label == b.label && fp::ensureStack([&] { return a.children == b.children; });
+    if (!(a.label == b.label)) return false;
+    auto x = a.children.begin(), y = b.children.begin();
+    for (; x != a.children.end() && y != b.children.end(); ++x, ++y)
+      if (!fp::ensureStack([&] { return *x == *y; })) return false;
+    return x == a.children.end() && y == b.children.end();
   }
 };
 
