@@ -303,10 +303,22 @@ struct SplitByPredicate {
   fp::List<fp::List<T>> operator()(P p, fp::List<T> xs) const {
     return split(Strategy{}(whenElt<T>(std::move(p))), std::move(xs));
   }
+  // Over contiguous input the predicate stays in its own type, inlined into the search.
   template <class P, ContiguousInput X>
     requires std::predicate<const P&, const InputElement<X>&>
   auto operator()(P p, X&& input) const {
-    return split(Strategy{}(whenElt<InputElement<X>>(std::move(p))), std::forward<X>(input));
+    using T = InputElement<X>;
+    using Search = PredicateSearch<T, P>;
+    return makePieces(std::forward<X>(input),
+                      SplitterCutting<PieceView<T>, Search>(Search(std::move(p)), cutter<T>()));
+  }
+
+ private:
+  // The strategy's policies, read once off the strategy made from any delimiter.
+  template <class T>
+  static Cutter cutter() {
+    static const Cutter policies = cutterOf(Strategy{}(defaultSplitter<T>()));
+    return policies;
   }
 };
 

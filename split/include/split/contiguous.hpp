@@ -17,6 +17,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <span>
 #include <utility>
@@ -36,29 +37,46 @@ template <class T>
 class ContiguousSearch {
  public:
   explicit ContiguousSearch(std::shared_ptr<const Matcher<T>> matcher)
-      : matcher_(std::move(matcher)), scanner_(matcher_->scanner()) {}
+      : matcher_(std::move(matcher)), scanner_(matcher_->scanner()), length_(matcher_->length()) {}
 
   // As Matcher::find over `elements`.
-  Hit find(std::span<const T> elements, std::size_t from, std::size_t last) const {
+  std::size_t find(std::span<const T> elements, std::size_t from, std::size_t last) const {
     if constexpr (Scannable<T>) {
-      if (scanner_) {
-        const std::size_t at = scanner_->find(elements.data(), elements.size(), from, last);
-        return {at, at == last ? 0 : scanner_->length()};
-      }
+      if (scanner_) return scanner_->find(elements.data(), elements.size(), from, last);
     }
     return matcher_->find(elements, from, last);
   }
-
-  const std::shared_ptr<const Matcher<T>>& matcher() const noexcept { return matcher_; }
+  std::size_t length() const noexcept { return length_; }
 
  private:
   std::shared_ptr<const Matcher<T>> matcher_;
   const typename ScannerFor<T>::type* scanner_;
+  std::size_t length_;
 };
 
-// How a splitter cuts contiguous input, for split::Pieces: the Cutter fed with the matches, one
-// piece handed out at a time.
-template <class View>
+// The search for the elements that a predicate of the caller's own type accepts: the delimiter
+// of splitWhen, linesBy and wordsBy, its calls inlined into the loop.
+template <class T, class P>
+class PredicateSearch {
+ public:
+  explicit PredicateSearch(P p) : p_(std::move(p)) {}
+
+  std::size_t find(std::span<const T> elements, std::size_t from, std::size_t last) const {
+    const T* const data = elements.data();
+    const T* const end = data + last;
+    for (const T* x = data + from; x != end; ++x)
+      if (std::invoke(p_, *x)) return std::size_t(x - data);
+    return last;
+  }
+  static constexpr std::size_t length() noexcept { return 1; }
+
+ private:
+  P p_;
+};
+
+// How a splitter cuts contiguous input, for split::Pieces: the Cutter fed with the matches that
+// `Search` finds, one piece handed out at a time.
+template <class View, class Search = ContiguousSearch<std::remove_cv_t<typename View::value_type>>>
 class SplitterCutting {
  public:
   using view_type = View;
@@ -67,33 +85,44 @@ class SplitterCutting {
 
   struct State {
     Cutter cut;
-    Cut pending[2]{};  // one search can settle two pieces: a text and a delimiter after it
-    unsigned char count = 0;
-    unsigned char taken = 0;
+    Cut held{};  // one search can settle two pieces: a text, then the delimiter after it
+    bool holding = false;
   };
 
   SplitterCutting(const Splitter<element_type>& s, std::uint64_t maxDelims)
       : search_(s.delimiter.matcher()), start_(cutterOf(s, maxDelims)) {}
+  SplitterCutting(Search search, Cutter start) : search_(std::move(search)), start_(start) {}
 
   State start(View) const { return State{start_}; }
 
-  bool next(View text, State& st, View& piece) const {
-    if (st.taken == st.count) {
-      st.taken = st.count = 0;
-      if (!settle(text, st)) return false;
+  // Inlined into the caller's loop, where the state can live in registers.
+  [[gnu::always_inline]] bool next(View text, State& st, View& piece) const {
+    Cut cut{};
+    if (st.holding) {
+      cut = st.held;
+      st.holding = false;
+    } else if (!settle(text, st, cut)) {
+      return false;
     }
-    const Cut c = st.pending[st.taken++];
-    piece = View(text.data() + c.begin, std::size_t(c.end - c.begin));
+    piece = View(text.data() + cut.begin, std::size_t(cut.end - cut.begin));
     return true;
   }
 
  private:
-  // Searches on until the cutter settles a piece; false when the input is done.
-  bool settle(View text, State& st) const {
+  std::size_t search(View text, std::size_t from, std::size_t last) const {
+    return search_.find(std::span<const element_type>(text.data(), text.size()), from, last);
+  }
+
+  // Searches on until the cutter settles a piece, which goes to `first` (a second one to the
+  // state); false when the input is done. The pieces pass through locals, not the state, so
+  // that they stay in registers.
+  [[gnu::always_inline]] bool settle(View text, State& st, Cut& first) const {
     const std::size_t n = text.size();
-    const auto emit = [&st](Cut c) { st.pending[st.count++] = c; };
-    while (st.count == 0) {
-      Cutter& cut = st.cut;
+    int count = 0;
+    Cut second{};
+    const auto emit = [&](Cut c) { (count++ == 0 ? first : second) = c; };
+    Cutter& cut = st.cut;
+    while (count == 0) {
       if (cut.done()) return false;
       const std::size_t from = std::size_t(cut.searchFrom());
       if (!cut.searching() || from >= n) {
@@ -101,18 +130,22 @@ class SplitterCutting {
         continue;
       }
       const std::size_t last = cut.anchored() ? from + 1 : n;
-      const Hit hit = search_.find(std::span<const element_type>(text.data(), n), from, last);
-      if (hit.at != last)
-        cut.match(hit.at, hit.at + hit.length, emit);
+      const std::size_t at = search(text, from, last);
+      if (at != last)
+        cut.match(at, at + search_.length(), emit);
       else if (last < n)
         cut.noMatchBefore(last, emit);
       else
         cut.end(n, emit);
     }
+    if (count == 2) {
+      st.held = second;
+      st.holding = true;
+    }
     return true;
   }
 
-  ContiguousSearch<element_type> search_;
+  Search search_;
   Cutter start_;
 };
 

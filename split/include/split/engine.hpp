@@ -56,9 +56,8 @@ std::optional<Match<T>> matchDelim(const Delimiter<T>& d, fp::List<T> xs) {
   if (d.empty()) return Match<T>({}, std::move(xs));
   const std::span<const T> run = xs.run();
   if (run.empty()) return std::nullopt;
-  const detail::Hit hit = d.matcher()->find(xs, run, 0, 1);
-  if (hit.at != 0) return std::nullopt;
-  const auto match = detail::Fragment<T>::delim(xs.dropInRun(0), hit.length);
+  if (d.matcher()->find(xs, run, 0, 1) != 0) return std::nullopt;
+  const auto match = detail::Fragment<T>::delim(xs.dropInRun(0), d.matcher()->length());
   return Match<T>(match.elements(), match.after());
 }
 

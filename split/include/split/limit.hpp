@@ -95,11 +95,11 @@ struct SplitOnce {
     const View text = hold(input);
     if (s.delimiter.empty()) return std::pair(View(text.data(), 0), text);
     if (text.empty()) return std::nullopt;
-    const Hit hit = ContiguousSearch<T>(s.delimiter.matcher())
-                        .find(std::span<const T>(text.data(), text.size()), 0, text.size());
-    if (hit.at == text.size()) return std::nullopt;
-    return std::pair(View(text.data(), hit.at),
-                     View(text.data() + hit.at + hit.length, text.size() - hit.at - hit.length));
+    const ContiguousSearch<T> search(s.delimiter.matcher());
+    const std::size_t at = search.find(std::span<const T>(text.data(), text.size()), 0, text.size());
+    if (at == text.size()) return std::nullopt;
+    const std::size_t after = at + search.length();
+    return std::pair(View(text.data(), at), View(text.data() + after, text.size() - after));
   }
   template <Lasting X>
   auto operator()(std::type_identity_t<Elements<InputElement<X>>> sublist, X&& input) const {

@@ -248,14 +248,17 @@ class Pieces<Input, Cutting>::iterator {
   using value_type = typename Cutting::piece_type;
   using difference_type = std::ptrdiff_t;
   using reference = value_type;
-  using pointer = const value_type*;
   using iterator_concept = std::forward_iterator_tag;
   using iterator_category = std::input_iterator_tag;  // pieces are handed out by value
 
   iterator() = default;
 
-  value_type operator*() const { return piece_; }
-  pointer operator->() const { return &piece_; }
+  value_type operator*() const {
+    if constexpr (detail::IsView<value_type>::value)
+      return value_type(data_, size_);
+    else
+      return piece_;
+  }
   iterator& operator++() {
     advance();
     return *this;
@@ -281,17 +284,33 @@ class Pieces<Input, Cutting>::iterator {
     advance();
   }
 
-  void advance() {
-    if (cutting_->next(view_, state_, piece_))
-      ++index_;
-    else
+  [[gnu::always_inline]] void advance() {
+    value_type piece{};
+    if (!cutting_->next(view_, state_, piece)) {
       done_ = true;
+      return;
+    }
+    ++index_;
+    // A view is kept as its two words and put together again when read: a read of the whole
+    // of what was written as two halves would stall the processor for each piece.
+    if constexpr (detail::IsView<value_type>::value) {
+      data_ = piece.data();
+      size_ = piece.size();
+    } else {
+      piece_ = std::move(piece);
+    }
   }
+
+  struct None {};
+  using Data = decltype(std::declval<const typename Cutting::view_type&>().data());
 
   const Cutting* cutting_ = nullptr;
   typename Cutting::view_type view_{};
   typename Cutting::State state_{};
-  value_type piece_{};
+  [[no_unique_address]] std::conditional_t<detail::IsView<value_type>::value, None, value_type>
+      piece_{};
+  Data data_ = nullptr;
+  std::size_t size_ = 0;
   std::uint64_t index_ = 0;
   bool done_ = true;
 };

@@ -67,18 +67,19 @@ Fragments<T> fragments(MatcherRef<T> matcher, fp::List<T> xs) {
     const std::span<const T> run = xs.run();
     if (run.empty()) return {};
     const std::size_t limit = std::min(run.size(), kSearchStretch);
-    const Hit hit = matcher->find(xs, run, 0, limit);
-    if (hit.at == limit)
+    const std::size_t at = matcher->find(xs, run, 0, limit);
+    if (at == limit)
       return Fragments<T>::cons(Fragment<T>::text(xs, limit, false),
                                 fragments(matcher, xs.dropInRun(limit)));
-    auto match = Fragment<T>::delim(xs.dropInRun(hit.at), hit.length);
+    const std::size_t length = matcher->length();
+    auto match = Fragment<T>::delim(xs.dropInRun(at), length);
     // After a match of the empty delimiter, the next element alone makes progress.
-    auto rest = hit.length > 0 ? fragments(matcher, match.after())
-                               : Fragments<T>::cons(Fragment<T>::text(xs, 1, true),
-                                                    fragments(matcher, xs.dropInRun(1)));
+    auto rest = length > 0 ? fragments(matcher, match.after())
+                           : Fragments<T>::cons(Fragment<T>::text(xs, 1, true),
+                                                fragments(matcher, xs.dropInRun(1)));
     auto fromMatch = Fragments<T>::cons(std::move(match), std::move(rest));
-    if (hit.at == 0) return fromMatch;
-    return Fragments<T>::cons(Fragment<T>::text(xs, hit.at, true), std::move(fromMatch));
+    if (at == 0) return fromMatch;
+    return Fragments<T>::cons(Fragment<T>::text(xs, at, true), std::move(fromMatch));
   });
 }
 

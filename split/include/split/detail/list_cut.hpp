@@ -170,17 +170,17 @@ Stretch<T> cutStep(const MatcherRef<T>& matcher, Cutter cut, fp::List<T> xs, std
     while (cut.searching() && cut.searchFrom() < stretchEnd) {
       const std::size_t from = std::size_t(cut.searchFrom() - at);
       const std::size_t last = cut.anchored() ? from + 1 : std::size_t(stretchEnd - at);
-      Hit hit;
+      std::size_t found;
       try {
-        hit = matcher->find(xs, run, from, last);
+        found = matcher->find(xs, run, from, last);
       } catch (...) {
         if (!delivered) throw;
         return stopAt(cut.searchFrom());  // the next reader searches from here again
       }
-      if (hit.at == last)
+      if (found == last)
         cut.noMatchBefore(at + last, emit);
       else
-        cut.match(at + hit.at, at + hit.at + hit.length, emit);
+        cut.match(at + found, at + found + matcher->length(), emit);
     }
     if (!cut.searching() && !cut.done()) {
       // The last delimiter allowed has been passed: the rest of the input is the last text.

@@ -31,13 +31,6 @@ using Predicate = std::function<bool(const T&)>;
 
 namespace detail {
 
-// Where a search stopped: at the first position where the delimiter matches, with the length of
-// the match, or at the end of the stretch searched (with length 0) when it matches nowhere there.
-struct Hit {
-  std::size_t at;
-  std::size_t length;
-};
-
 // The scanner type of an element type, or void where there is none.
 template <class T>
 struct ScannerFor {
@@ -55,17 +48,20 @@ class Matcher : public std::enable_shared_from_this<Matcher<T>> {
 
   // Tries the delimiter at positions from, ..., last - 1 of `run`, the leading run of `xs`
   // (from < last <= run.size()), each time from the first test until one rejects, and returns
-  // the first position where all tests accept, with the number of elements matched, or
-  // {last, 0}. An attempt near the end of the run reads on into the input behind it.
-  virtual Hit find(const fp::List<T>& xs, std::span<const T> run, std::size_t from,
-                   std::size_t last) const = 0;
+  // the first position where all tests accept, or `last`. An attempt near the end of the run
+  // reads on into the input behind it.
+  virtual std::size_t find(const fp::List<T>& xs, std::span<const T> run, std::size_t from,
+                           std::size_t last) const = 0;
 
   // The same over contiguous `elements` with nothing behind them (from < last <= size): an
   // attempt that runs out of elements fails.
-  virtual Hit find(std::span<const T> elements, std::size_t from, std::size_t last) const = 0;
+  virtual std::size_t find(std::span<const T> elements, std::size_t from,
+                           std::size_t last) const = 0;
 
+  // The number of elements a match covers: one per test.
+  virtual std::size_t length() const = 0;
   // Whether there are no tests: the delimiter then matches the empty sequence everywhere.
-  virtual bool empty() const = 0;
+  bool empty() const { return length() == 0; }
 
   // The tests as the list of predicates they stand for.
   virtual fp::List<Predicate<T>> predicates() const = 0;
@@ -125,15 +121,16 @@ class SequenceMatcher final : public Matcher<T> {
  public:
   SequenceMatcher(Tests tests, Accept accept) : tests_(std::move(tests)), accept_(accept) {}
 
-  Hit find(const fp::List<T>& xs, std::span<const T> run, std::size_t from,
-           std::size_t last) const override {
+  std::size_t find(const fp::List<T>& xs, std::span<const T> run, std::size_t from,
+                   std::size_t last) const override {
     return search(run, from, last, &xs);
   }
-  Hit find(std::span<const T> elements, std::size_t from, std::size_t last) const override {
+  std::size_t find(std::span<const T> elements, std::size_t from,
+                   std::size_t last) const override {
     return search(elements, from, last, nullptr);
   }
 
-  bool empty() const override { return std::ranges::empty(tests_); }
+  std::size_t length() const override { return length_; }
 
   fp::List<Predicate<T>> predicates() const override {
     if constexpr (std::same_as<Tests, fp::List<Predicate<T>>>) {
@@ -150,19 +147,21 @@ class SequenceMatcher final : public Matcher<T> {
   }
 
  private:
-  Hit search(std::span<const T> run, std::size_t from, std::size_t last,
-             const fp::List<T>* xs) const {
+  std::size_t search(std::span<const T> run, std::size_t from, std::size_t last,
+                     const fp::List<T>* xs) const {
     if constexpr (kOneTest<Tests>) {
-      for (std::size_t i = from; i < last; ++i)
-        if (accept_(tests_[0], run[i])) return {i, 1};
+      const T* const data = run.data();
+      for (const T* x = data + from; x != data + last; ++x)
+        if (accept_(tests_[0], *x)) return std::size_t(x - data);
     } else {
       for (std::size_t i = from; i < last; ++i)
-        if (const auto length = matchFrom(tests_, accept_, run, i, xs)) return {i, *length};
+        if (matchFrom(tests_, accept_, run, i, xs)) return i;
     }
-    return {last, 0};
+    return last;
   }
 
   Tests tests_;
+  std::size_t length_ = std::size_t(std::ranges::distance(tests_));
   [[no_unique_address]] Accept accept_;
 };
 
@@ -172,24 +171,24 @@ class ScanningMatcher final : public Matcher<T> {
  public:
   explicit ScanningMatcher(Scanner<T> scanner) : scanner_(std::move(scanner)) {}
 
-  Hit find(const fp::List<T>& xs, std::span<const T> run, std::size_t from,
-           std::size_t last) const override {
-    const Hit inside = find(run, from, last);
-    if (inside.at != last) return inside;
+  std::size_t find(const fp::List<T>& xs, std::span<const T> run, std::size_t from,
+                   std::size_t last) const override {
+    const std::size_t inside = find(run, from, last);
+    if (inside != last) return inside;
     // A sublist may begin near the end of the run and go on behind it.
     const std::size_t k = scanner_.length();
     for (std::size_t i = std::max(from, run.size() + 1 - std::min(k, run.size() + 1)); i < last;
          ++i)
-      if (matchFrom(scanner_.elements(), Equal{}, run, i, &xs)) return {i, k};
-    return {last, 0};
+      if (matchFrom(scanner_.elements(), Equal{}, run, i, &xs)) return i;
+    return last;
   }
 
-  Hit find(std::span<const T> elements, std::size_t from, std::size_t last) const override {
-    const std::size_t at = scanner_.find(elements.data(), elements.size(), from, last);
-    return {at, at == last ? 0 : scanner_.length()};
+  std::size_t find(std::span<const T> elements, std::size_t from,
+                   std::size_t last) const override {
+    return scanner_.find(elements.data(), elements.size(), from, last);
   }
 
-  bool empty() const override { return scanner_.length() == 0; }
+  std::size_t length() const override { return scanner_.length(); }
 
   fp::List<Predicate<T>> predicates() const override {
     auto self = std::static_pointer_cast<const ScanningMatcher>(this->shared_from_this());

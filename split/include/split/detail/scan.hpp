@@ -10,7 +10,8 @@
 // the delimiter's elements and searches a pointer range with the fastest means at hand: memchr
 // for one byte, a table of the 256 byte values for a set of bytes, a scan for the first element
 // of a sublist followed by a comparison of the rest. Wider elements use the same shapes with
-// plain loops comparing with `==` (so that 0.0 matches -0.0 and a NaN matches nothing).
+// plain loops comparing with `==` (so that 0.0 matches -0.0 and a NaN matches nothing). The
+// shape is settled when the scanner is made, so that a search starts with one switch.
 #pragma once
 
 #include <algorithm>
@@ -28,8 +29,8 @@ namespace split::detail {
 template <class T>
 concept Scannable = std::is_arithmetic_v<T>;
 
-// A one-byte element whose equality is that of its object representation, so that memchr and
-// memcmp apply.
+// A one-byte element whose equality is that of its object representation, so that memchr
+// applies.
 template <class T>
 concept Byte = std::integral<T> && sizeof(T) == 1;
 
@@ -45,23 +46,26 @@ class Scanner {
   bool anyOf() const noexcept { return anyOf_; }
   const std::vector<T>& elements() const noexcept { return elements_; }
   // The number of elements a match covers.
-  std::size_t length() const noexcept { return anyOf_ ? 1 : elements_.size(); }
+  std::size_t length() const noexcept { return length_; }
 
   // The first position in [from, last) where a whole match lies within the n elements at
   // `data`, or `last` if there is none. Requires from <= last <= n.
   std::size_t find(const T* data, std::size_t n, std::size_t from, std::size_t last) const {
-    const std::size_t k = length();
-    if (k == 0) return from;
-    if (n < k || (anyOf_ && elements_.empty())) return last;
-    const std::size_t stop = std::min(last, n - k + 1);
+    if (shape_ == Shape::Everywhere) return from;
+    if (shape_ == Shape::Nowhere || n < length_) return last;
+    const std::size_t stop = std::min(last, n - length_ + 1);
     if (from >= stop) return last;
     std::size_t at;
-    if (anyOf_ && elements_.size() != 1)
-      at = findAny(data, from, stop);
-    else if (k == 1)
-      at = findOne(data, from, stop, elements_[0]);
-    else
-      at = findSublist(data, from, stop);
+    switch (shape_) {
+      case Shape::One:
+        at = findOne(data, from, stop, first_);
+        break;
+      case Shape::AnyOf:
+        at = findAny(data, from, stop);
+        break;
+      default:
+        at = findSublist(data, from, stop);
+    }
     return at < stop ? at : last;
   }
 
@@ -74,7 +78,19 @@ class Scanner {
   }
 
  private:
-  Scanner(bool anyOf, std::vector<T> elements) : elements_(std::move(elements)), anyOf_(anyOf) {
+  enum class Shape : unsigned char { Everywhere, Nowhere, One, AnyOf, Sublist };
+
+  Scanner(bool anyOf, std::vector<T> elements)
+      : elements_(std::move(elements)),
+        length_(anyOf ? 1 : elements_.size()),
+        first_(elements_.empty() ? T() : elements_[0]),
+        anyOf_(anyOf) {
+    if (elements_.empty())
+      shape_ = anyOf ? Shape::Nowhere : Shape::Everywhere;
+    else if (elements_.size() == 1)
+      shape_ = Shape::One;
+    else
+      shape_ = anyOf ? Shape::AnyOf : Shape::Sublist;
     if constexpr (Byte<T>)
       if (anyOf_)
         for (T e : elements_) table_[static_cast<unsigned char>(e)] = true;
@@ -91,26 +107,29 @@ class Scanner {
   }
 
   std::size_t findAny(const T* data, std::size_t from, std::size_t stop) const {
-    std::size_t i = from;
-    while (i < stop && !isAny(data[i])) ++i;
-    return i;
+    const T* x = data + from;
+    const T* const end = data + stop;
+    while (x != end && !isAny(*x)) ++x;
+    return std::size_t(x - data);
   }
 
-  // Candidates are the places of the first element; the rest is compared there.
+  // Candidates are the places of the first element; the rest is compared there, element by
+  // element (a delimiter is short: a call to memcmp would cost more).
   std::size_t findSublist(const T* data, std::size_t from, std::size_t stop) const {
-    const std::size_t k = elements_.size();
-    const T* rest = elements_.data() + 1;
-    for (std::size_t i = from; (i = findOne(data, i, stop, elements_[0])) < stop; ++i) {
-      if constexpr (Byte<T>) {
-        if (std::memcmp(data + i + 1, rest, k - 1) == 0) return i;
-      } else {
-        if (std::equal(rest, rest + (k - 1), data + i + 1)) return i;
-      }
+    const T* const rest = elements_.data() + 1;
+    const std::size_t more = length_ - 1;
+    for (std::size_t i = from; (i = findOne(data, i, stop, first_)) < stop; ++i) {
+      std::size_t j = 0;
+      while (j < more && data[i + 1 + j] == rest[j]) ++j;
+      if (j == more) return i;
     }
     return stop;
   }
 
   std::vector<T> elements_;
+  std::size_t length_;
+  T first_;
+  Shape shape_;
   bool anyOf_;
   std::array<bool, Byte<T> ? 256 : 0> table_{};
 };
