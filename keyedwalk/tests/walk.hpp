@@ -6,11 +6,13 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <optional>
 #include <ostream>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "fp/effects.hpp"
 #include "fp/either.hpp"
 #include "fp/list.hpp"
 #include "fp/monoid.hpp"
@@ -88,6 +90,10 @@ std::string readBack(const C& mapped) {
 // The on-demand state effect with a log as its state: each action logs its index.
 using Logged = fp::StateEffect<std::string>;
 
+// The effect that only carries a string: an action's string is its index, and combining two
+// actions joins their strings in the order the effect runs them.
+using Recorded = fp::ConstEffect<Concat>;
+
 struct Walk {
   std::string imap, ifoldMap, ifoldMapPrime, ifoldr, ifoldl, ifoldrPrime, ifoldlPrime;
   std::string ifoldrPrimeCalls, ifoldlPrimeCalls, itraverseLog, itraversed;
@@ -123,17 +129,30 @@ Walk walk(const C& c) {
         return paren(acc, entry(i, x));
       },
       std::string("z"), c);
-  const auto logged = keyedwalk::itraverse(
-      Logged{},
-      [](const auto& i, char x) {
-        return Logged::state([i, x](const std::string& log) { return std::pair(entry(i, x), log + show(i)); });
-      },
-      c);
-  const auto step = Logged::runState(logged, "");
-  w.itraverseLog = step.state.get();
-  w.itraversed = readBack(step.result.get());
+  w.itraverseLog =
+      keyedwalk::itraverse(Recorded{}, [](const auto& i, char) { return fp::Const<std::string, char>{show(i)}; }, c)
+          .value;
+  const auto traversed =
+      keyedwalk::itraverse(fp::OptionalEffect{}, [](const auto& i, char x) { return std::optional(entry(i, x)); }, c);
+  w.itraversed = traversed ? readBack(*traversed) : "failed";
   return w;
 }
+
+// The two operations a kind writes itself besides itraverse, as walk renders them: for a kind
+// whose records are those of a kind walked in full (the generic twins, the wrappers that share a
+// template), which shows that it is wired to them.
+struct OwnOperations {
+  std::string imap, ifoldMap;
+  friend bool operator==(const OwnOperations&, const OwnOperations&) = default;
+  friend std::ostream& operator<<(std::ostream& out, const OwnOperations& o) {
+    return out << "imap " << o.imap << " ifoldMap " << o.ifoldMap;
+  }
+};
+template <class C>
+OwnOperations ownOperations(const C& c) {
+  return {readBack(keyedwalk::imap(entry, c)), keyedwalk::ifoldMap(Grouped{}, entry, c)};
+}
+inline OwnOperations ownOperations(const Walk& w) { return {w.imap, w.ifoldMap}; }
 
 // What walk gives for a provider that visits `entries` (index text followed by the element) in
 // this order and whose ifoldMap groups them as `grouping` shows.

@@ -22,6 +22,7 @@
 namespace {
 
 using walktest::expected;
+using walktest::ownOperations;
 using walktest::walk;
 using Chars = fp::List<char>;
 using Strings = std::vector<std::string>;
@@ -57,9 +58,10 @@ TEST(Wrappers, ReverseRunsEffectsFromTheLastElementAndKeepsEachResultInPlace) {
 
 TEST(Wrappers, PassThroughWrappersWalkAsTheWrappedList) {
   const auto list = expected({"0a", "1b", "2c"}, "{0a{1b{2c.}}}");
-  EXPECT_EQ(walk(keyedwalk::Backwards{Chars{'a', 'b', 'c'}}), list) << "reverses nothing as a container";
-  EXPECT_EQ(walk(keyedwalk::IdentityT{Chars{'a', 'b', 'c'}}), list);
-  EXPECT_EQ(walk(keyedwalk::Rec1{Chars{'a', 'b', 'c'}}), list);
+  EXPECT_EQ(ownOperations(keyedwalk::Backwards{Chars{'a', 'b', 'c'}}), ownOperations(list))
+      << "reverses nothing as a container";
+  EXPECT_EQ(ownOperations(keyedwalk::IdentityT{Chars{'a', 'b', 'c'}}), ownOperations(list));
+  EXPECT_EQ(ownOperations(keyedwalk::Rec1{Chars{'a', 'b', 'c'}}), ownOperations(list));
   EXPECT_EQ(keyedwalk::imap(walktest::entry, keyedwalk::IdentityT{std::vector<char>{'a', 'b'}}),
             (keyedwalk::IdentityT{Strings{"0a", "1b"}}));
   EXPECT_EQ(keyedwalk::itraverse(fp::OptionalEffect{}, [](std::int64_t i, char x) { return std::optional(walktest::entry(i, x)); },
@@ -68,11 +70,13 @@ TEST(Wrappers, PassThroughWrappersWalkAsTheWrappedList) {
 }
 
 TEST(Wrappers, AtMostOneElementIndexedByUnit) {
+  // Named: g++ 12 with the sanitizers warns falsely about the element of an empty temporary.
+  const std::optional<char> nothing;
   const auto one = expected({"()x"}, "()x");
-  EXPECT_EQ(walk(fp::Identity<char>{'x'}), one);
-  EXPECT_EQ(walk(keyedwalk::Par1<char>{'x'}), one);
   EXPECT_EQ(walk(std::optional<char>('x')), one);
-  EXPECT_EQ(walk(std::optional<char>()), expected({}, "."));
+  EXPECT_EQ(ownOperations(fp::Identity<char>{'x'}), ownOperations(one));
+  EXPECT_EQ(ownOperations(keyedwalk::Par1<char>{'x'}), ownOperations(one));
+  EXPECT_EQ(walk(nothing), expected({}, "."));
 
   const auto tag = [](fp::Unit, char x) { return std::string(2, x); };
   EXPECT_EQ(keyedwalk::imap(tag, fp::Identity<char>{'x'}), fp::Identity<std::string>{"xx"});
@@ -80,21 +84,21 @@ TEST(Wrappers, AtMostOneElementIndexedByUnit) {
   const auto checked = [](fp::Unit, char x) { return x == 'x' ? std::optional(std::string(1, x)) : std::nullopt; };
   EXPECT_EQ(keyedwalk::itraverse(fp::OptionalEffect{}, checked, keyedwalk::Par1<char>{'x'}), (keyedwalk::Par1<std::string>{"x"}));
   EXPECT_EQ(keyedwalk::itraverse(fp::OptionalEffect{}, checked, std::optional<char>('y')), std::nullopt);
-  EXPECT_EQ(keyedwalk::itraverse(fp::OptionalEffect{}, checked, std::optional<char>()),
+  EXPECT_EQ(keyedwalk::itraverse(fp::OptionalEffect{}, checked, nothing),
             std::optional<std::optional<std::string>>(std::in_place)) << "pure of the empty optional";
 
   int calls = 0;
-  EXPECT_EQ(keyedwalk::imap([&](fp::Unit, char x) { return ++calls, x; }, std::optional<char>()), std::nullopt);
+  EXPECT_EQ(keyedwalk::imap([&](fp::Unit, char x) { return ++calls, x; }, nothing), std::nullopt);
   EXPECT_EQ(calls, 0);
 }
 
 TEST(Wrappers, ElementFreeKindsNeverCallTheCallback) {
   const auto none = expected({}, ".");
   EXPECT_EQ(walk(keyedwalk::Proxy<char>{}), none);
-  EXPECT_EQ(walk(keyedwalk::U1<char>{}), none);
-  EXPECT_EQ(walk(fp::Const<int, char>{7}), none);
-  EXPECT_EQ(walk(keyedwalk::Constant<int, char>{7}), none);
-  EXPECT_EQ(walk(keyedwalk::K1<int, char>{7}), none);
+  EXPECT_EQ(ownOperations(keyedwalk::U1<char>{}), ownOperations(none));
+  EXPECT_EQ(ownOperations(fp::Const<int, char>{7}), ownOperations(none));
+  EXPECT_EQ(ownOperations(keyedwalk::Constant<int, char>{7}), ownOperations(none));
+  EXPECT_EQ(ownOperations(keyedwalk::K1<int, char>{7}), ownOperations(none));
 
   // The stored value comes back unchanged, as a container of the callback's result type.
   const auto tag = [](const auto&, char) { return std::string("never"); };

@@ -76,7 +76,10 @@ struct GSum {
   template <class U>
     requires std::constructible_from<Second, U>
   GSum(R1<U> second) : alternative(fp::Right<Second>{Second(std::move(second.value))}) {}
-  explicit GSum(fp::Either<First, Second> held) : alternative(std::move(held)) {}
+  // The alternative as an fp::Either, or as its Left or Right side.
+  template <class Held>
+    requires std::constructible_from<fp::Either<First, Second>, Held>
+  explicit GSum(Held held) : alternative(std::move(held)) {}
 
   // Left under L1, Right under R1.
   fp::Either<First, Second> alternative;

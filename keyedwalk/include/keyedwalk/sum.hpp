@@ -53,7 +53,10 @@ struct Sum {
   template <class U>
     requires std::constructible_from<Second, U>
   Sum(InR<U> second) : alternative(fp::Right<Second>{Second(std::move(second.value))}) {}
-  explicit Sum(fp::Either<First, Second> held) : alternative(std::move(held)) {}
+  // The alternative as an fp::Either, or as its Left or Right side.
+  template <class Held>
+    requires std::constructible_from<fp::Either<First, Second>, Held>
+  explicit Sum(Held held) : alternative(std::move(held)) {}
 
   // Left under InL, Right under InR.
   fp::Either<First, Second> alternative;
@@ -63,7 +66,7 @@ struct Sum {
 namespace detail {
 
 // The records of a sum kind K<First, Second> that holds an fp::Either as `alternative` and is
-// made from one.
+// made from either side of one.
 
 template <template <class, class> class K, class First, class Second>
 struct SumFunctor : FunctorWithIndexDefaults<K<First, Second>> {
@@ -77,13 +80,13 @@ struct SumFunctor : FunctorWithIndexDefaults<K<First, Second>> {
     using NewFirst = decltype(FunctorWithIndex<First>::imap(std::declval<OnFirst>(), std::declval<const First&>()));
     using NewSecond =
         decltype(FunctorWithIndex<Second>::imap(std::declval<OnSecond>(), std::declval<const Second&>()));
-    using Out = fp::Either<NewFirst, NewSecond>;
+    using Out = K<NewFirst, NewSecond>;
     const Shared shared = fp::detail::share(std::move(f));
-    return K<NewFirst, NewSecond>(s.alternative.either(
+    return s.alternative.either(
         [&](const First& x) { return Out(fp::Left<NewFirst>{FunctorWithIndex<First>::imap(OnFirst{shared}, x)}); },
         [&](const Second& y) {
           return Out(fp::Right<NewSecond>{FunctorWithIndex<Second>::imap(OnSecond{shared}, y)});
-        }));
+        });
   }
 };
 
@@ -121,14 +124,13 @@ struct SumTraversable : TraversableWithIndexDefaults<K<First, Second>> {
       using NewSecond = fp::ActionValue<E, decltype(TraversableWithIndex<Second>::itraverse(
                                                effect, std::declval<OnSecond>(), std::declval<const Second&>()))>;
       using Out = K<NewFirst, NewSecond>;
-      using Held = fp::Either<NewFirst, NewSecond>;
       return s.alternative.either(
           [&](const First& x) {
-            return effect.fmap([](const NewFirst& y) { return Out(Held(fp::Left<NewFirst>{y})); },
+            return effect.fmap([](const NewFirst& y) { return Out(fp::Left<NewFirst>{y}); },
                                TraversableWithIndex<First>::itraverse(effect, OnFirst{f}, x));
           },
           [&](const Second& y) {
-            return effect.fmap([](const NewSecond& z) { return Out(Held(fp::Right<NewSecond>{z})); },
+            return effect.fmap([](const NewSecond& z) { return Out(fp::Right<NewSecond>{z}); },
                                TraversableWithIndex<Second>::itraverse(effect, OnSecond{f}, y));
           });
     });
