@@ -1,0 +1,182 @@
+#include "output.hpp"
+
+#include <unistd.h>
+
+#include <array>
+#include <cerrno>
+#include <cstring>
+
+namespace splitcat {
+
+namespace {
+
+// The bytes a JSON string holds as they are: printable ASCII but '"' and '\'.
+constexpr std::array<bool, 256> kPlain = [] {
+  std::array<bool, 256> plain{};
+  for (int c = 0x20; c < 0x80; ++c) plain[std::size_t(c)] = c != '"' && c != '\\';
+  return plain;
+}();
+
+constexpr char kHex[] = "0123456789abcdef";
+
+// The length of the UTF-8 sequence that `lead` begins, or 0 if it begins none.
+int sequenceLength(unsigned char lead) {
+  if (lead >= 0xC2 && lead <= 0xDF) return 2;
+  if (lead >= 0xE0 && lead <= 0xEF) return 3;
+  if (lead >= 0xF0 && lead <= 0xF4) return 4;
+  return 0;
+}
+
+// Whether `byte` may follow `lead` as the second byte of a sequence: the ranges that rule out
+// overlong forms, surrogates and values beyond U+10FFFF.
+bool validSecond(unsigned char lead, unsigned char byte) {
+  switch (lead) {
+    case 0xE0:
+      return byte >= 0xA0 && byte <= 0xBF;
+    case 0xED:
+      return byte >= 0x80 && byte <= 0x9F;
+    case 0xF0:
+      return byte >= 0x90 && byte <= 0xBF;
+    case 0xF4:
+      return byte >= 0x80 && byte <= 0x8F;
+    default:
+      return byte >= 0x80 && byte <= 0xBF;
+  }
+}
+
+}  // namespace
+
+Output::Output(int fd, Format format)
+    : fd_(fd), format_(format), buffer_(std::make_unique<char[]>(kBufferSize)) {}
+
+void Output::write(const fp::List<char>& piece) {
+  if (state_ != State::Open) return;
+  if (format_ == Format::Json) {
+    put(started_ ? ',' : '[');
+    put('"');
+    for (const std::span<const char> run : piece.runs()) putEscaped(run);
+    putPending();
+    put('"');
+  } else {
+    for (const std::span<const char> run : piece.runs()) put(run.data(), run.size());
+    put(format_ == Format::Nul ? '\0' : '\n');
+  }
+  started_ = true;
+}
+
+void Output::finish() {
+  if (format_ == Format::Json) {
+    if (!started_) put('[');
+    put(']');
+    put('\n');
+  }
+  flush();
+}
+
+void Output::flush() {
+  const std::size_t n = used_;
+  used_ = 0;
+  writeOut(buffer_.get(), n);
+}
+
+void Output::put(const char* bytes, std::size_t n) {
+  if (n > kBufferSize - used_) {
+    flush();
+    if (n >= kBufferSize) {
+      writeOut(bytes, n);
+      return;
+    }
+  }
+  std::memcpy(buffer_.get() + used_, bytes, n);
+  used_ += n;
+}
+
+void Output::writeOut(const char* bytes, std::size_t n) {
+  while (n > 0 && state_ == State::Open) {
+    const ssize_t written = ::write(fd_, bytes, n);
+    if (written < 0) {
+      if (errno == EINTR) continue;
+      error_ = errno;
+      state_ = error_ == EPIPE ? State::Closed : State::Failed;
+      return;
+    }
+    bytes += written;
+    n -= std::size_t(written);
+  }
+}
+
+void Output::putEscaped(std::span<const char> bytes) {
+  const char* at = bytes.data();
+  const char* const end = at + bytes.size();
+  while (at != end) {
+    if (pendingSize_ == 0) {
+      // Plain ASCII goes out as a stretch.
+      const char* plain = at;
+      while (plain != end && kPlain[static_cast<unsigned char>(*plain)]) ++plain;
+      put(at, std::size_t(plain - at));
+      at = plain;
+      if (at == end) break;
+      const auto byte = static_cast<unsigned char>(*at++);
+      if (byte < 0x80) {
+        putAsciiEscape(byte);
+      } else if (const int length = sequenceLength(byte); length > 0) {
+        pending_[0] = byte;
+        pendingSize_ = 1;
+        sequenceSize_ = length;
+      } else {
+        putByteEscape(byte);
+      }
+      continue;
+    }
+    const auto byte = static_cast<unsigned char>(*at);
+    const bool continues = pendingSize_ == 1 ? validSecond(pending_[0], byte)
+                                             : byte >= 0x80 && byte <= 0xBF;
+    if (!continues) {
+      // The sequence so far is ill-formed; `byte` is looked at again as a start.
+      putPending();
+      continue;
+    }
+    ++at;
+    pending_[pendingSize_++] = byte;
+    if (pendingSize_ == sequenceSize_) {
+      put(reinterpret_cast<const char*>(pending_), std::size_t(pendingSize_));
+      pendingSize_ = 0;
+    }
+  }
+}
+
+// The bytes of an unfinished sequence, each escaped.
+void Output::putPending() {
+  for (int i = 0; i < pendingSize_; ++i) putByteEscape(pending_[i]);
+  pendingSize_ = 0;
+}
+
+void Output::putByteEscape(unsigned char byte) {
+  const char escape[] = {'\\', 'u', 'd', 'c', kHex[byte >> 4], kHex[byte & 0xF]};
+  put(escape, sizeof escape);
+}
+
+void Output::putAsciiEscape(unsigned char c) {
+  switch (c) {
+    case '"':
+      return put("\\\"", 2);
+    case '\\':
+      return put("\\\\", 2);
+    case '\b':
+      return put("\\b", 2);
+    case '\f':
+      return put("\\f", 2);
+    case '\n':
+      return put("\\n", 2);
+    case '\r':
+      return put("\\r", 2);
+    case '\t':
+      return put("\\t", 2);
+    default: {
+      const char escape[] = {'\\', 'u', '0', '0', kHex[c >> 4], kHex[c & 0xF]};
+      put(escape, sizeof escape);
+    }
+  }
+}
+
+}  // namespace splitcat
