@@ -34,19 +34,28 @@ class Reader {
   std::string next() {
     for (;;) {
       if (fd_ < 0 && !openNext()) return {};
-      if (mayWait_ && events_.waiting && !readable(fd_)) events_.waiting();
       std::string block(kBlockSize, '\0');
-      const ssize_t n = ::read(fd_, block.data(), block.size());
-      if (n < 0 && errno == EINTR) continue;
-      if (n <= 0) {
-        if (n < 0) fail(errno);
-        close();
-        continue;
+      std::size_t filled = 0;
+      bool ended = false;
+      while (filled < block.size()) {
+        if (filled == 0 && mayWait_ && events_.waiting && !readable(fd_)) events_.waiting();
+        const ssize_t n = ::read(fd_, block.data() + filled, block.size() - filled);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) {
+          if (n < 0) fail(errno);
+          ended = true;
+          break;
+        }
+        filled += std::size_t(n);
+        // A pipe or a terminal gives what it has now: the block ends there rather than wait.
+        if (mayWait_ && !readable(fd_)) break;
       }
-      block.resize(std::size_t(n));
-      // A short read from a pipe or a terminal does not keep a whole block's memory.
-      if (block.size() < kBlockSize / 2) block.shrink_to_fit();
-      if (events_.read) events_.read(n);
+      if (ended) close();
+      if (filled == 0) continue;
+      block.resize(filled);
+      // A short block does not keep a whole block's memory.
+      if (filled < kBlockSize) block.shrink_to_fit();
+      if (events_.read) events_.read(std::int64_t(filled));
       return block;
     }
   }
