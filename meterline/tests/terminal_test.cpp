@@ -7,14 +7,11 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include <chrono>
 #include <cstdio>
-#include <cstdlib>
 #include <fstream>
 #include <iostream>
 #include <sstream>
 #include <string>
-#include <thread>
 #include <vector>
 
 #if defined(__GLIBCXX__)
@@ -22,6 +19,7 @@
 #endif
 
 #include "descriptors.hpp"
+#include "tmux_session.hpp"
 
 namespace {
 
@@ -98,73 +96,11 @@ TEST(IsTerminal, FindsTheStandardStreamsOnATerminalAndNothingElse) {
 #endif
 }
 
-bool tmuxAvailable() { return std::system("command -v tmux >/dev/null 2>&1") == 0; }
+using meterline::testing::tmuxAvailable;
 
-struct CommandResult {
-  int status;
-  std::string output;
-};
-
-CommandResult run(const std::string& command) {
-  FILE* pipe = popen(command.c_str(), "r");
-  if (pipe == nullptr) return {-1, ""};
-  std::string output;
-  char buffer[4096];
-  for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) output.append(buffer, n);
-  return {pclose(pipe), output};
-}
-
-// A tmux server of this test's own, on a socket named after the process, with no user
-// configuration; killed, with everything it runs, when it goes out of scope.
-class TmuxServer {
- public:
-  TmuxServer() {
-    static int servers = 0;
-    socket_ = "meterline-test-" + std::to_string(getpid()) + "-" + std::to_string(servers++);
-  }
-  TmuxServer(const TmuxServer&) = delete;
-  TmuxServer& operator=(const TmuxServer&) = delete;
-  ~TmuxServer() { run(command("kill-server") + " 2>/dev/null"); }
-
-  std::string command(const std::string& arguments) const {
-    return "env -u TMUX tmux -L " + socket_ + " -f /dev/null " + arguments;
-  }
-
- private:
-  std::string socket_;
-};
-
-// The non-blank lines of the screen once the bar program has finished, in a 60 by 8 window.
+// The non-blank lines of the screen once the bar program has finished.
 std::vector<std::string> screenAfterBar(const std::string& mode) {
-  const TmuxServer server;
-  const auto started = run(server.command("new-session -d -s bar -x 60 -y 8 '" METERLINE_TMUX_BAR " " +
-                                          mode + "'"));
-  EXPECT_EQ(started.status, 0) << started.output;
-  if (started.status != 0) return {};
-
-  // The program sets the pane's title once its last drawing is out; tmux reads the terminal in
-  // order, so by then the screen shows everything. A generous limit for a loaded machine.
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::minutes(2);
-  for (;;) {
-    const auto title = run(server.command("display-message -p -t bar '#{pane_title}'"));
-    if (title.status != 0) {
-      ADD_FAILURE() << "the session ended before the bar finished: " << title.output;
-      return {};
-    }
-    if (title.output == "meterline-bar-done\n") break;
-    if (std::chrono::steady_clock::now() > deadline) {
-      ADD_FAILURE() << "the bar did not finish in time";
-      return {};
-    }
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
-  }
-
-  std::istringstream screen(run(server.command("capture-pane -p -t bar")).output);
-  std::vector<std::string> lines;
-  for (std::string line; std::getline(screen, line);) {
-    if (line.find_first_not_of(' ') != std::string::npos) lines.push_back(line);
-  }
-  return lines;
+  return meterline::testing::screenAfter(METERLINE_TMUX_BAR " " + mode, "meterline-bar-done");
 }
 
 TEST(LiveBarOnATerminal, RedrawsInPlaceAtTheTerminalsWidthAndEndsOnItsOwnLine) {
