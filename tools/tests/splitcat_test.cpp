@@ -1,0 +1,593 @@
+// splitcat, the program itself: run as a child process with its standard streams on pipes.
+//
+// Every option on small inputs, checked against the text written out and against the pieces
+// the library gives for the same input; inputs that span the program's read blocks; JSON
+// escapes; bad command lines; unreadable inputs; a reader that goes away; the progress bar, in
+// a log and on a terminal; and a gigabyte through a pipe in bounded memory.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <poll.h>
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <csignal>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <random>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <thread>
+#include <vector>
+
+#include "meterline/version.hpp"
+#include "split/split.hpp"
+#include "tmux_session.hpp"
+
+extern char** environ;
+
+namespace {
+
+using Pieces = std::vector<std::string>;
+
+// A child that stops reading makes writes to it fail with EPIPE instead of ending the test.
+[[maybe_unused]] const bool kPipeSignalIgnored = std::signal(SIGPIPE, SIG_IGN) != SIG_ERR;
+
+// splitcat, started with `arguments`, its standard streams on pipes (standard input on
+// `input` instead when that is given).
+class Child {
+ public:
+  explicit Child(const std::vector<std::string>& arguments, int input = -1) {
+    int in[2], out[2], err[2];
+    if (pipe2(in, O_CLOEXEC) != 0 || pipe2(out, O_CLOEXEC) != 0 || pipe2(err, O_CLOEXEC) != 0)
+      throw std::runtime_error("pipe: " + std::string(std::strerror(errno)));
+    // The test ignores SIGPIPE (see below); splitcat starts with every signal as usual.
+    posix_spawnattr_t attributes;
+    posix_spawnattr_init(&attributes);
+    sigset_t pipeSignal;
+    sigemptyset(&pipeSignal);
+    sigaddset(&pipeSignal, SIGPIPE);
+    posix_spawnattr_setsigdefault(&attributes, &pipeSignal);
+    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGDEF);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, input >= 0 ? input : in[0], STDIN_FILENO);
+    posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
+    posix_spawn_file_actions_adddup2(&actions, err[1], STDERR_FILENO);
+    std::vector<std::string> argv{SPLITCAT};
+    argv.insert(argv.end(), arguments.begin(), arguments.end());
+    std::vector<char*> pointers;
+    for (std::string& a : argv) pointers.push_back(a.data());
+    pointers.push_back(nullptr);
+    const int spawned = posix_spawn(&pid_, SPLITCAT, &actions, &attributes, pointers.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    posix_spawnattr_destroy(&attributes);
+    for (const int fd : {in[0], out[1], err[1]}) close(fd);
+    in_ = in[1];
+    out_ = out[0];
+    err_ = err[0];
+    if (input >= 0) closeInput();
+    if (spawned != 0) throw std::runtime_error("posix_spawn: " + std::string(std::strerror(spawned)));
+  }
+  Child(const Child&) = delete;
+  Child& operator=(const Child&) = delete;
+  ~Child() {
+    for (const int fd : {in_, out_, err_})
+      if (fd >= 0) close(fd);
+    if (pid_ > 0) {
+      kill(pid_, SIGKILL);
+      waitpid(pid_, nullptr, 0);
+    }
+  }
+
+  int input() const { return in_; }
+  int output() const { return out_; }
+  int errors() const { return err_; }
+  void closeInput() { closeFd(in_); }
+  void closeOutput() { closeFd(out_); }
+
+  // The exit status, or 128 + the number of the signal that ended the child.
+  int wait() {
+    int status = 0;
+    while (waitpid(pid_, &status, 0) < 0 && errno == EINTR) {
+    }
+    pid_ = -1;
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+  }
+
+  // The peak resident memory of the running program so far, in KiB, from the kernel's
+  // accounting of its address space; 0 once it has ended. (The rusage of a finished child is
+  // no use here: it counts the address space the child was started from, this test's own.)
+  std::int64_t peakResidentKiB() const {
+    std::ifstream status("/proc/" + std::to_string(pid_) + "/status");
+    for (std::string field; status >> field;) {
+      if (field == "VmHWM:") {
+        std::int64_t kib = 0;
+        status >> kib;
+        return kib;
+      }
+    }
+    return 0;
+  }
+
+ private:
+  static void closeFd(int& fd) {
+    if (fd >= 0) close(fd);
+    fd = -1;
+  }
+
+  pid_t pid_ = -1;
+  int in_ = -1, out_ = -1, err_ = -1;
+};
+
+struct Finished {
+  int status;
+  std::string out;
+  std::string err;
+};
+
+// splitcat run to its end on `input`, everything it writes collected.
+Finished run(const std::vector<std::string>& arguments, std::string_view input = {}) {
+  Child child(arguments);
+  std::string out, err;
+  std::size_t sent = 0;
+  if (input.empty()) child.closeInput();
+  bool outOpen = true, errOpen = true;
+  char buffer[1 << 16];
+  while (outOpen || errOpen) {
+    std::vector<pollfd> fds;
+    if (outOpen) fds.push_back({child.output(), POLLIN, 0});
+    if (errOpen) fds.push_back({child.errors(), POLLIN, 0});
+    if (child.input() >= 0) fds.push_back({child.input(), POLLOUT, 0});
+    if (poll(fds.data(), fds.size(), -1) < 0) continue;
+    for (const pollfd& p : fds) {
+      if (p.revents == 0) continue;
+      if (p.fd == child.input()) {
+        const ssize_t n = write(p.fd, input.data() + sent, std::min<std::size_t>(input.size() - sent, 1 << 16));
+        if (n > 0) sent += std::size_t(n);
+        if (n < 0 || sent == input.size()) child.closeInput();
+        continue;
+      }
+      const ssize_t n = read(p.fd, buffer, sizeof buffer);
+      std::string& into = p.fd == child.output() ? out : err;
+      if (n > 0) {
+        into.append(buffer, std::size_t(n));
+      } else {
+        (p.fd == child.output() ? outOpen : errOpen) = false;
+      }
+    }
+  }
+  return {child.wait(), out, err};
+}
+
+// The pieces as splitcat writes them by default.
+std::string asLines(const Pieces& pieces) {
+  std::string out;
+  for (const std::string& piece : pieces) out += piece + "\n";
+  return out;
+}
+
+// A directory of files for one test, removed after it.
+class Files {
+ public:
+  Files()
+      : dir_(std::filesystem::temp_directory_path() /
+             ("splitcat-test-" + std::to_string(getpid()) + "-" + std::to_string(count_++))) {
+    std::filesystem::create_directories(dir_);
+  }
+  Files(const Files&) = delete;
+  Files& operator=(const Files&) = delete;
+  ~Files() { std::filesystem::remove_all(dir_); }
+
+  std::string write(const std::string& name, std::string_view contents) const {
+    const std::string path = (dir_ / name).string();
+    std::ofstream(path, std::ios::binary).write(contents.data(), std::streamsize(contents.size()));
+    return path;
+  }
+  std::string path(const std::string& name) const { return (dir_ / name).string(); }
+
+ private:
+  static inline int count_ = 0;
+  std::filesystem::path dir_;
+};
+
+// Text of `size` bytes: lines of fields of random lengths, separated by ", ", with blank lines
+// and stray commas among them.
+std::string generatedText(std::size_t size, unsigned seed) {
+  std::mt19937 random(seed);
+  std::string text;
+  text.reserve(size);
+  const char* const pieces[] = {"alpha", "beta", ", ", ",", "\n", " ", "\n\n", "gamma delta"};
+  while (text.size() < size) text += pieces[random() % std::size(pieces)];
+  text.resize(size);
+  return text;
+}
+
+// Options ----------------------------------------------------------------------------------------
+
+struct OptionCase {
+  std::vector<std::string> arguments;
+  std::string input;
+  std::string expected;                              // splitcat's output
+  std::function<Pieces(std::string_view)> library;  // the same pieces from the library
+};
+
+TEST(Splitcat, WritesThePiecesTheLibraryCutsForEveryOption) {
+  using split::dropDelims;
+  using split::onSublist;
+  using split::oneOf;
+  const auto isNewline = [](char c) { return c == '\n'; };
+  const auto isSpace = [](char c) { return std::strchr(" \t\n\v\f\r", c) != nullptr && c != '\0'; };
+  const std::string csv = "a, b,, c\n,d, ";
+  const std::vector<OptionCase> cases{
+      {{"--on", ", "}, csv, "a\nb,\nc\n,d\n\n", [](auto t) -> Pieces { return split::splitOn(", ", t); }},
+      {{"--on=, "}, csv, "a\nb,\nc\n,d\n\n", [](auto t) -> Pieces { return split::splitOn(", ", t); }},
+      {{"--one-of", ",\n"}, csv, "a\n b\n\n c\n\nd\n \n",
+       [](auto t) -> Pieces { return split::splitOneOf(",\n", t); }},
+      {{"--lines"}, "one\n\ntwo\n", "one\n\ntwo\n",
+       [=](auto t) -> Pieces { return split::linesBy(isNewline, t); }},
+      {{}, "no newline at the end", "no newline at the end\n",
+       [=](auto t) -> Pieces { return split::linesBy(isNewline, t); }},
+      {{"--words"}, " to be\t\tor\nnot \r\n", "to\nbe\nor\nnot\n",
+       [=](auto t) -> Pieces { return split::wordsBy(isSpace, t); }},
+      {{"--chunks", "3"}, "abcdefgh", "abc\ndef\ngh\n", [](auto t) -> Pieces { return split::chunksOf(3, t); }},
+      {{"--windows", "3:2"}, "abcdefg", "abc\ncde\nefg\n",
+       [](auto t) -> Pieces { return split::divvy(3, 2, t); }},
+      {{"--windows", "4:3"}, "abcdef", "abcd\n", [](auto t) -> Pieces { return split::divvy(4, 3, t); }},
+      // Policies.
+      {{"--on", ",", "--keep"}, "a,b,,c", "a\n,\nb\n,\n\n,\nc\n",
+       [](auto t) -> Pieces { return split::split(onSublist(","), t); }},
+      {{"--on", ",", "--keep-left"}, "a,b,,c", "a\n,b\n,\n,c\n",
+       [](auto t) -> Pieces { return split::split(split::keepDelimsL(onSublist(",")), t); }},
+      {{"--on", ",", "--keep-right"}, "a,b,,c", "a,\nb,\n,\nc\n",
+       [](auto t) -> Pieces { return split::split(split::keepDelimsR(onSublist(",")), t); }},
+      {{"--one-of", ",;", "--condense", "--keep"}, "a,;b,c", "a\n,;\nb\n,\nc\n",
+       [](auto t) -> Pieces { return split::split(split::condense(oneOf(",;")), t); }},
+      {{"--one-of", ",", "--drop-blanks"}, ",,a,,b,", "a\nb\n",
+       [](auto t) -> Pieces { return split::split(split::dropBlanks(dropDelims(oneOf(","))), t); }},
+      {{"--one-of", ",", "--drop-inner-blanks", "--keep"}, ",a,,b,", "\n,\na\n,\n,\nb\n,\n\n",
+       [](auto t) -> Pieces { return split::split(split::dropInnerBlanks(oneOf(",")), t); }},
+      {{"--words", "--keep"}, " a  b", " \na\n  \nb\n",
+       [](auto t) -> Pieces {
+         return split::split(split::dropBlanks(oneOf(" \t\n\v\f\r")), t);
+       }},
+      // The later of two options that decide the same policy wins.
+      {{"--on", ",", "--keep-left", "--keep-right"}, "a,b", "a,\nb\n",
+       [](auto t) -> Pieces { return split::split(split::keepDelimsR(onSublist(",")), t); }},
+      {{"--on", ",", "--limit", "2"}, "a,b,c,d", "a\nb\nc,d\n",
+       [](auto t) -> Pieces { return split::split(split::maxSplits(2, dropDelims(onSublist(","))), t); }},
+      {{"--on", ",", "--limit", "0"}, "a,b", "a,b\n",
+       [](auto t) -> Pieces { return split::split(split::maxSplits(0, dropDelims(onSublist(","))), t); }},
+      {{"--one-of", ",", "--condense", "--limit", "1", "--keep"}, "a,,b,c", "a\n,,\nb,c\n",
+       [](auto t) -> Pieces { return split::split(split::maxSplits(1, split::condense(oneOf(","))), t); }},
+      {{"--lines", "--limit", "1"}, "x\ny\nz\n", "x\ny\nz\n\n",
+       [=](auto t) -> Pieces {
+         return split::split(split::maxSplits(1, split::dropFinalBlank(dropDelims(oneOf("\n")))), t);
+       }},
+      // Formats.
+      {{"--on", ",", "-z"}, "a,b\nc", std::string("a\0b\nc\0", 6),
+       [](auto t) -> Pieces { return split::splitOn(",", t); }},
+      {{"--on", ",", "--null"}, ",", std::string("\0\0", 2), [](auto t) -> Pieces { return split::splitOn(",", t); }},
+      {{"--json", "--on", ","}, "a,\"b\"", "[\"a\",\"\\\"b\\\"\"]\n", [](auto t) -> Pieces { return split::splitOn(",", t); }},
+      // No input: the one blank piece of splitOn, no lines at all.
+      {{"--on", ","}, "", "\n", [](auto t) -> Pieces { return split::splitOn(",", t); }},
+      {{"--lines"}, "", "", [=](auto t) -> Pieces { return split::linesBy(isNewline, t); }},
+      {{"--json"}, "", "[]\n", [=](auto t) -> Pieces { return split::linesBy(isNewline, t); }},
+  };
+  for (const OptionCase& c : cases) {
+    std::string shown;
+    for (const std::string& a : c.arguments) shown += " '" + a + "'";
+    const Finished result = run(c.arguments, c.input);
+    EXPECT_EQ(result.status, 0) << shown << ": " << result.err;
+    EXPECT_EQ(result.err, "") << shown;
+    EXPECT_EQ(result.out, c.expected) << shown;
+    // The literal above is what the library gives, written out.
+    const Pieces pieces = c.library(c.input);
+    const auto isFormat = [&](const char* f) {
+      return std::find(c.arguments.begin(), c.arguments.end(), f) != c.arguments.end();
+    };
+    if (isFormat("-z") || isFormat("--null")) {
+      std::string nul;
+      for (const std::string& piece : pieces) nul += piece + '\0';
+      EXPECT_EQ(c.expected, nul) << shown;
+    } else if (!isFormat("--json")) {
+      EXPECT_EQ(c.expected, asLines(pieces)) << shown;
+    }
+  }
+}
+
+// The inputs are read as one text in the order given, standard input where "-" stands.
+TEST(Splitcat, ReadsItsInputsOneAfterAnotherAsOneText) {
+  const Files files;
+  const std::string a = files.write("a", "1,2,3");
+  const std::string b = files.write("b", "4,5\n");
+  const Finished result = run({"--one-of", ",\n", a, "-", b}, "x,y");
+  EXPECT_EQ(result.status, 0) << result.err;
+  EXPECT_EQ(result.out, asLines(split::splitOneOf(",\n", "1,2,3x,y4,5\n")));
+}
+
+// Pieces and delimiters that straddle the blocks the input is read in, from a file (whose
+// reads fill whole blocks) and from a pipe (whose reads come as the writer's do), for every
+// strategy, compared with the library splitting the whole text at once.
+TEST(Splitcat, PiecesAcrossReadBlocksAreWhole) {
+  const Files files;
+  const std::string text = generatedText(700'000, 7);
+  const std::string path = files.write("text", text);
+  const std::vector<std::pair<std::vector<std::string>, Pieces>> cases{
+      {{"--on", ", "}, split::splitOn(", ", text)},
+      {{"--one-of", ",\n", "--keep-right", "--condense"},
+       split::split(split::keepDelimsR(split::condense(split::oneOf(",\n"))), text)},
+      {{"--lines"}, split::linesBy([](char c) { return c == '\n'; }, text)},
+      {{"--chunks", "1000"}, split::chunksOf(1000, text)},
+      {{"--windows", "70000:65536"}, split::divvy(70000, 65536, text)},
+  };
+  for (const auto& [arguments, pieces] : cases) {
+    std::vector<std::string> fromFile = arguments;
+    fromFile.push_back(path);
+    const std::string expected = asLines(pieces);
+    EXPECT_EQ(run(fromFile).out, expected) << arguments[0] << " from a file";
+    EXPECT_EQ(run(arguments, text).out, expected) << arguments[0] << " from a pipe";
+  }
+}
+
+// JSON ------------------------------------------------------------------------------------------
+
+TEST(Splitcat, WritesJsonStringsWithEveryByteAccountedFor) {
+  const struct {
+    std::string input;
+    std::string expected;
+  } cases[] = {
+      {"plain", R"(["plain"])"},
+      {"\"quoted\" back\\slash", R"(["\"quoted\" back\\slash"])"},
+      {std::string("\b\f\n\r\t\x01\x1f\x7f", 8), "[\"\\b\\f\\n\\r\\t\\u0001\\u001f\x7f\"]"},
+      {std::string("nul\0byte", 8), R"(["nul\u0000byte"])"},
+      // Valid UTF-8 of two, three and four bytes passes unchanged.
+      {"caf\xc3\xa9 \xe2\x82\xac \xf0\x9f\x98\x80", "[\"caf\xc3\xa9 \xe2\x82\xac \xf0\x9f\x98\x80\"]"},
+      {"\xed\x9f\xbf \xee\x80\x80 \xf4\x8f\xbf\xbf", "[\"\xed\x9f\xbf \xee\x80\x80 \xf4\x8f\xbf\xbf\"]"},
+      // Each byte outside a valid sequence becomes \udcXX.
+      {"\x80", R"(["\udc80"])"},
+      {"a\xff" "b", R"(["a\udcffb"])"},
+      {"\xc0\x80", R"(["\udcc0\udc80"])"},                  // overlong
+      {"\xe0\x80\xaf", R"(["\udce0\udc80\udcaf"])"},        // overlong
+      {"\xed\xa0\x80", R"(["\udced\udca0\udc80"])"},        // an encoded surrogate
+      {"\xf4\x90\x80\x80", R"(["\udcf4\udc90\udc80\udc80"])"},  // beyond U+10FFFF
+      {"\xf5\x80", R"(["\udcf5\udc80"])"},
+      {"\xe2\x82" "x", R"(["\udce2\udc82x"])"},             // truncated, then a character
+      {"\xe2\x82\xc3\xa9", "[\"\\udce2\\udc82\xc3\xa9\"]"},  // truncated, then a sequence
+      {"end\xf0\x9f\x98", R"(["end\udcf0\udc9f\udc98"])"},  // truncated by the end
+  };
+  for (const auto& c : cases) {
+    const Finished result = run({"--json", "--one-of", ""}, c.input);
+    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(result.out, c.expected + "\n") << c.input;
+  }
+  // Pieces become the array's strings; a character cut in two by --chunks becomes escapes.
+  EXPECT_EQ(run({"--json", "--chunks", "1"}, "\xc3\xa9").out, "[\"\\udcc3\",\"\\udca9\"]\n");
+  EXPECT_EQ(run({"--json", "--lines"}, "a\n\nb\n").out, "[\"a\",\"\",\"b\"]\n");
+}
+
+// A character that a read block ends in the middle of is still one character.
+TEST(Splitcat, JsonKeepsCharactersThatStraddleReadBlocks) {
+  const Files files;
+  std::string text;
+  while (text.size() < 400'000) text += "\xe2\x82\xac\xf0\x9f\x98\x80\xc3\xa9 ";
+  const Finished result = run({"--json", "--one-of", "", files.write("euros", text)});
+  EXPECT_EQ(result.out, "[\"" + text + "\"]\n");
+}
+
+// Command lines ---------------------------------------------------------------------------------
+
+TEST(Splitcat, RefusesABadCommandLineWithStatusTwo) {
+  const struct {
+    std::vector<std::string> arguments;
+    std::string message;
+  } cases[] = {
+      {{"--frobnicate"}, "unknown option '--frobnicate'"},
+      {{"-x"}, "unknown option '-x'"},
+      {{"--on"}, "--on needs an argument"},
+      {{"--chunks", "0"}, "--chunks: expected a positive whole number, got '0'"},
+      {{"--chunks", "-3"}, "--chunks: expected a positive whole number, got '-3'"},
+      {{"--chunks", "12abc"}, "--chunks: expected a positive whole number, got '12abc'"},
+      {{"--chunks", "99999999999999999999"}, "--chunks: 99999999999999999999 is too large"},
+      {{"--windows", "3"}, "--windows: expected N:STEP"},
+      {{"--windows", "3:0"}, "--windows: expected a positive whole number, got '0'"},
+      {{"--windows", ":2"}, "--windows: expected a positive whole number, got ''"},
+      {{"--limit", "x"}, "--limit: expected a whole number, got 'x'"},
+      {{"--lines", "--words"}, "--words and --lines both choose how to split"},
+      {{"-z", "--json"}, "--json and -z both choose the output format"},
+      {{"--chunks", "2", "--keep"}, "--keep applies to --on, --one-of, --lines and --words, not to --chunks"},
+      {{"--limit", "1", "--windows", "2:1"}, "--limit applies to --on, --one-of, --lines and --words, not to --windows"},
+      {{"--lines=yes"}, "--lines takes no argument"},
+  };
+  for (const auto& c : cases) {
+    const Finished result = run(c.arguments, "input\n");
+    EXPECT_EQ(result.status, 2) << c.message;
+    EXPECT_EQ(result.out, "") << c.message;
+    EXPECT_NE(result.err.find("splitcat: " + c.message), std::string::npos) << result.err;
+  }
+}
+
+TEST(Splitcat, PrintsHelpAndVersion) {
+  for (const char* help : {"--help", "-h"}) {
+    const Finished result = run({"--lines", help});
+    EXPECT_EQ(result.status, 0);
+    EXPECT_TRUE(result.out.starts_with("Usage: splitcat [OPTION]... [FILE]...\n")) << result.out;
+    EXPECT_NE(result.out.find("--windows N:STEP"), std::string::npos);
+  }
+  const Finished version = run({"--version"});
+  EXPECT_EQ(version.status, 0);
+  EXPECT_EQ(version.out, "splitcat " + std::string(split::version()) + " (split " +
+                             std::string(split::version()) + ", meterline " +
+                             std::string(meterline::version()) + ")\n");
+  // "--" ends the options: a file may be called "--lines".
+  const Files files;
+  files.write("--lines", "a b");
+  const Finished dashed = run({"--words", "--", files.path("--lines")});
+  EXPECT_EQ(dashed.out, "a\nb\n");
+}
+
+// Inputs that cannot be read ---------------------------------------------------------------------
+
+TEST(Splitcat, ReportsAnUnreadableInputAndReadsTheOthers) {
+  const Files files;
+  const std::string first = files.write("first", "a,b,");
+  const std::string last = files.write("last", "c,d\n");
+  const std::string missing = files.path("missing");
+  const std::string directory = files.path("");
+  const Finished result = run({"--one-of", ",\n", first, missing, directory, "-", last}, "x,");
+  EXPECT_EQ(result.status, 1);
+  EXPECT_EQ(result.out, "a\nb\nx\nc\nd\n\n");
+  EXPECT_EQ(result.err, "splitcat: " + missing + ": No such file or directory\nsplitcat: " +
+                            directory + ": Is a directory\n");
+}
+
+// A reader that goes away ----------------------------------------------------------------------
+
+// Once the reader of its output has gone, splitcat stops at the next write, quietly and with
+// status 0, whatever is left of its input.
+TEST(Splitcat, EndsQuietlyWhenItsReaderGoesAway) {
+  const Files files;
+  const std::string text = generatedText(32 << 20, 3);
+  const std::string path = files.write("long", text);
+  Child child({"--lines", path});
+  char first[64];
+  ASSERT_GT(read(child.output(), first, sizeof first), 0);
+  child.closeOutput();
+  std::string err;
+  char buffer[4096];
+  for (ssize_t n; (n = read(child.errors(), buffer, sizeof buffer)) > 0;) err.append(buffer, std::size_t(n));
+  EXPECT_EQ(child.wait(), 0);
+  EXPECT_EQ(err, "");
+
+  // And in a shell pipeline, `| head -1`.
+  const auto piped = meterline::testing::runCommand("bash -c 'set -o pipefail; " SPLITCAT
+                                                    " --lines " + path + " | head -1' 2>&1");
+  EXPECT_EQ(piped.status, 0);
+  EXPECT_EQ(piped.output, text.substr(0, text.find('\n') + 1));
+}
+
+// The progress bar -------------------------------------------------------------------------------
+
+// Into a log (not a terminal), the bar is drawn at the start and, complete, at the end.
+TEST(Splitcat, DrawsItsProgressByBytes) {
+  const Files files;
+  const std::string path = files.write("text", generatedText(1 << 20, 5));
+  const Finished known = run({"--progress", "--lines", path});
+  EXPECT_EQ(known.status, 0);
+  EXPECT_EQ(known.out, asLines(split::linesBy([](char c) { return c == '\n'; },
+                                              generatedText(1 << 20, 5))));
+  ASSERT_TRUE(known.err.ends_with("\n")) << known.err;
+  const std::string last = known.err.substr(known.err.rfind('\r') + 1);
+  EXPECT_TRUE(last.starts_with("[" + std::string(20, '='))) << known.err;
+  EXPECT_NE(last.find("] 100% "), std::string::npos) << known.err;
+
+  // Read from a pipe, the size is not known: the bytes read, and no percentage.
+  const Finished unknown = run({"--progress", "--lines"}, "a\nb\n");
+  EXPECT_EQ(unknown.out, "a\nb\n");
+  EXPECT_NE(unknown.err.find(" 4 B read, "), std::string::npos) << unknown.err;
+  EXPECT_TRUE(unknown.err.ends_with(" B/s\n")) << unknown.err;
+}
+
+// On a terminal: one bar line at the end, complete, below the report of an unreadable input.
+TEST(Splitcat, KeepsOneBarLineOnATerminal) {
+  if (!meterline::testing::tmuxAvailable()) GTEST_SKIP() << "tmux is not installed";
+  const Files files;
+  files.write("text", generatedText(24 << 20, 9));
+  const auto lines = meterline::testing::screenAfter(
+      "cd " + files.path("") + " && " SPLITCAT " --progress --one-of , text missing text"
+      " >/dev/null; printf \"\\033]2;splitcat-done\\007\"; sleep 120",
+      "splitcat-done");
+  ASSERT_EQ(lines.size(), 2u) << ::testing::PrintToString(lines);
+  EXPECT_EQ(lines[0], "splitcat: missing: No such file or directory");
+  // As wide as the terminal: the bar fills what the labels leave of 60 columns.
+  const std::string& bar = lines[1];
+  const std::size_t close = bar.find(']');
+  ASSERT_NE(close, std::string::npos) << bar;
+  EXPECT_EQ(bar.substr(0, close + 1), "[" + std::string(close - 1, '=') + "]") << bar;
+  EXPECT_TRUE(bar.substr(close).starts_with("] 100% ")) << bar;
+  EXPECT_EQ(bar.size(), 60u) << bar;
+}
+
+// A gigabyte ------------------------------------------------------------------------------------
+
+// Lines of 0 to 120 letters and spaces, `size` bytes in all, the last one ended by a newline.
+std::string logLines(std::size_t size, unsigned seed) {
+  std::mt19937 random(seed);
+  std::string text;
+  text.reserve(size);
+  while (text.size() < size) {
+    const std::size_t length = random() % 121;
+    for (std::size_t i = 0; i < length; ++i) text += "abcdefghij klmnopqrstuvwxyz"[random() % 27];
+    text += '\n';
+  }
+  text.resize(size);
+  text.back() = '\n';
+  return text;
+}
+
+// A gigabyte of lines written into splitcat's standard input and read back from its output,
+// which for --lines is the input itself, while its peak resident memory stays small.
+TEST(Splitcat, SplitsAGigabyteThroughAPipeInBoundedMemory) {
+#if defined(SPLITCAT_TESTS_SANITIZED)
+  GTEST_SKIP() << "a gigabyte under the sanitizers is too slow, and they inflate memory";
+#else
+  // One pattern repeated: its length is no multiple of any block size, so the lines fall
+  // across block ends everywhere.
+  const std::string pattern = logLines((1 << 20) + 4099, 11);
+  const std::int64_t repeats = 1024;
+  const std::int64_t total = repeats * std::int64_t(pattern.size());
+
+  const auto start = std::chrono::steady_clock::now();
+  Child child({"--lines"});
+  std::thread writer([&] {
+    for (std::int64_t i = 0; i < repeats; ++i) {
+      std::string_view left = pattern;
+      while (!left.empty()) {
+        const ssize_t n = write(child.input(), left.data(), left.size());
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return;
+        left.remove_prefix(std::size_t(n));
+      }
+    }
+    child.closeInput();
+  });
+  std::int64_t received = 0;
+  std::int64_t peakKiB = 0;
+  bool same = true;
+  std::vector<char> buffer(1 << 20);
+  for (ssize_t n; (n = read(child.output(), buffer.data(), buffer.size())) > 0;) {
+    for (std::size_t at = 0; at < std::size_t(n);) {
+      const std::size_t offset = std::size_t(received % std::int64_t(pattern.size()));
+      const std::size_t length = std::min(std::size_t(n) - at, pattern.size() - offset);
+      same = same && std::memcmp(buffer.data() + at, pattern.data() + offset, length) == 0;
+      at += length;
+      received += std::int64_t(length);
+    }
+    peakKiB = std::max(peakKiB, child.peakResidentKiB());
+  }
+  writer.join();
+  const int status = child.wait();
+  const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+
+  EXPECT_EQ(status, 0);
+  EXPECT_EQ(received, total);
+  EXPECT_TRUE(same) << "the output differs from the input";
+  EXPECT_GT(peakKiB, 0) << "no measure of the resident memory";
+  EXPECT_LT(peakKiB, 64 << 10) << "peak resident memory, KiB";
+  RecordProperty("peak_resident_kib", std::to_string(peakKiB));
+  RecordProperty("megabytes_per_second", std::to_string(double(total) / 1e6 / seconds));
+  std::printf("%.1f MB in %.2f s (%.0f MB/s), peak resident memory %.1f MiB\n", double(total) / 1e6,
+              seconds, double(total) / 1e6 / seconds, double(peakKiB) / 1024);
+#endif
+}
+
+}  // namespace
