@@ -375,6 +375,46 @@ TEST(Splitcat, WritesJsonStringsWithEveryByteAccountedFor) {
   EXPECT_EQ(run({"--json", "--lines"}, "a\n\nb\n").out, "[\"a\",\"\",\"b\"]\n");
 }
 
+// The strings of a JSON array written by splitcat, \udcXX read back as the byte XX.
+Pieces decodeJsonStrings(std::string_view json) {
+  Pieces strings;
+  std::size_t at = 0;
+  const auto hex = [&](std::size_t from) { return std::stoi(std::string(json.substr(from, 2)), nullptr, 16); };
+  while ((at = json.find('"', at)) != std::string_view::npos) {
+    std::string s;
+    for (++at; json[at] != '"'; ++at) {
+      if (json[at] != '\\') {
+        s += json[at];
+        continue;
+      }
+      const char e = json[++at];
+      if (e == 'u') {
+        const bool lowSurrogate = json.substr(at + 1, 2) == "dc";
+        EXPECT_TRUE(lowSurrogate || json.substr(at + 1, 2) == "00") << json.substr(at - 1, 6);
+        s += char(hex(at + 3));
+        at += 4;
+      } else {
+        const std::string_view from = "\"\\bfnrt", to = "\"\\\b\f\n\r\t";
+        s += to[from.find(e)];
+      }
+    }
+    ++at;
+    strings.push_back(std::move(s));
+  }
+  return strings;
+}
+
+// Random bytes come back exactly from the JSON strings, escapes undone.
+TEST(Splitcat, JsonLosesNoByte) {
+  const Files files;
+  std::mt19937 random(5);
+  std::string bytes(1 << 20, '\0');
+  for (char& b : bytes) b = char(random());
+  const Finished result = run({"--json", "--chunks", "1000", files.write("random", bytes)});
+  EXPECT_EQ(result.status, 0);
+  EXPECT_EQ(decodeJsonStrings(result.out), Pieces(split::chunksOf(1000, bytes)));
+}
+
 // A character that a read block ends in the middle of is still one character.
 TEST(Splitcat, JsonKeepsCharactersThatStraddleReadBlocks) {
   const Files files;
