@@ -6,8 +6,8 @@
 //
 // A case is a delimiter (of one of four kinds), a policy for each of the four fields, a limit
 // on the delimiters (or none), an input, and the layout the list engine reads it in: one
-// buffer, one cell per element, or buffers cut at given places. The count-based operations and
-// splitOnce have cases of their own.
+// buffer, one cell per element, or buffers cut at given places. The count-based operations have
+// cases of their own; splitOnce and the operations that take a predicate use the splitter cases.
 #pragma once
 
 #include <algorithm>
@@ -175,6 +175,49 @@ std::optional<std::string> disagreement(const Case<T>& c) {
   }
   if (byList == expected && byContiguous == expected) return std::nullopt;
   return show(c) + "\n  reference  " + show(expected) + "\n  list       " + show(byList) +
+         "\n  contiguous " + show(byContiguous);
+}
+
+// The operations that take a predicate of the caller's own type, which the contiguous engine
+// keeps in that type and calls inline, with the policies they stand for.
+enum class PredicateOperation : std::uint8_t { SplitWhen, LinesBy, WordsBy };
+
+// Where the engines and the reference part ways on `op` with the predicate "is one of the
+// case's elements" (the case's kind, policies and limit play no part), or nothing.
+template <class T>
+std::optional<std::string> predicateOperationDisagreement(PredicateOperation op, const Case<T>& c) {
+  const std::vector<T>& es = c.elements;
+  const auto isOneOf = [es](const T& x) { return std::find(es.begin(), es.end(), x) != es.end(); };
+  const fp::List<T> list = listOf(c.input, c.layout);
+  const auto in = contiguous(c.input);
+  reference::Policies policies{};
+  Pieces<T> byList, byContiguous;
+  switch (op) {
+    case PredicateOperation::SplitWhen:
+      policies = {DelimPolicy::Drop, CondensePolicy::KeepBlankFields, EndPolicy::KeepBlank,
+                  EndPolicy::KeepBlank};
+      byList = piecesOf(splitWhen(isOneOf, list));
+      byContiguous = piecesOf(splitWhen(isOneOf, in));
+      break;
+    case PredicateOperation::LinesBy:
+      policies = {DelimPolicy::Drop, CondensePolicy::KeepBlankFields, EndPolicy::KeepBlank,
+                  EndPolicy::DropBlank};
+      byList = piecesOf(linesBy(isOneOf, list));
+      byContiguous = piecesOf(linesBy(isOneOf, in));
+      break;
+    case PredicateOperation::WordsBy:
+      policies = {DelimPolicy::Drop, CondensePolicy::Condense, EndPolicy::DropBlank,
+                  EndPolicy::DropBlank};
+      byList = piecesOf(wordsBy(isOneOf, list));
+      byContiguous = piecesOf(wordsBy(isOneOf, in));
+      break;
+  }
+  using Ref = reference::Splitting<T>;
+  const Pieces<T> expected = Ref::split({isOneOf}, policies, Ref::kNoLimit, c.input);
+  if (byList == expected && byContiguous == expected) return std::nullopt;
+  static const char* const names[] = {"splitWhen", "linesBy", "wordsBy"};
+  return std::string(names[int(op)]) + "(in " + show(c.elements) + ") input " + show(c.input) +
+         "\n  reference  " + show(expected) + "\n  list       " + show(byList) +
          "\n  contiguous " + show(byContiguous);
 }
 

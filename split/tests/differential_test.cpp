@@ -1,6 +1,7 @@
 // The list engine and the contiguous engine against a plain reference, over generated cases:
 // every kind of delimiter with every combination of the four policies, with and without a limit,
-// splitOnce, and the count-based operations. Small alphabets make delimiters collide and touch.
+// splitOnce, the operations that take a predicate, and the count-based operations. Small
+// alphabets make delimiters collide and touch.
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -137,6 +138,21 @@ TEST(Differential, SplitOnceAgreesWithTheReference) {
     c.input = gen.elements(10);
     c.layout = gen.layout(c.input.size());
     return split::testing::splitOnceDisagreement(c);
+  });
+}
+
+TEST(Differential, OperationsTakingAPredicateAgreeWithTheReference) {
+  using split::testing::PredicateOperation;
+  Generator<char> gen(4242);
+  Case<char> c{};
+  expectAgreement(30000 / kScale, [&](std::int64_t i) {
+    const auto op = PredicateOperation(i % 3);
+    if (op == PredicateOperation::SplitWhen) {
+      c.elements = gen.elements(3);
+      c.input = gen.elements(12);
+      c.layout = gen.layout(c.input.size());
+    }
+    return split::testing::predicateOperationDisagreement(op, c);
   });
 }
 

@@ -278,9 +278,11 @@ struct SplitByDescription {
                                    fp::List<T> xs) const {
     return split(Strategy{}(std::move(description)), std::move(xs));
   }
+  // Over contiguous input the pieces are cut as texts between matches: every strategy here
+  // drops its delimiters.
   template <ContiguousInput X>
   auto operator()(std::type_identity_t<Elements<InputElement<X>>> description, X&& input) const {
-    return split(Strategy{}(std::move(description)), std::forward<X>(input));
+    return splitTexts(Strategy{}(std::move(description)), std::forward<X>(input));
   }
 };
 template <class Strategy>
@@ -303,14 +305,15 @@ struct SplitByPredicate {
   fp::List<fp::List<T>> operator()(P p, fp::List<T> xs) const {
     return split(Strategy{}(whenElt<T>(std::move(p))), std::move(xs));
   }
-  // Over contiguous input the predicate stays in its own type, inlined into the search.
+  // Over contiguous input the predicate stays in its own type, inlined into the search, and the
+  // pieces are cut as texts between matches: every strategy here drops its delimiters.
   template <class P, ContiguousInput X>
     requires std::predicate<const P&, const InputElement<X>&>
   auto operator()(P p, X&& input) const {
     using T = InputElement<X>;
     using Search = PredicateSearch<T, P>;
     return makePieces(std::forward<X>(input),
-                      SplitterCutting<PieceView<T>, Search>(Search(std::move(p)), cutter<T>()));
+                      TextCutting<PieceView<T>, Search>(Search(std::move(p)), cutter<T>()));
   }
 
  private:

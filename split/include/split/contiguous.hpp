@@ -74,29 +74,93 @@ class PredicateSearch {
   P p_;
 };
 
+// The search's element type over the pieces of type View.
+template <class View>
+using ViewElement = std::remove_cv_t<typename View::value_type>;
+
+// How contiguous input is cut, for split::Pieces, where the pieces are the texts between the
+// matches that `Search` finds, less some blank ones: delimiters dropped, no limit (see
+// Cutter::cutsTexts), the kind of splitOn, splitOneOf and wordsBy. One search per text, as a
+// hand-written loop does; the cutter's policies only say which blank texts go. The state is four
+// words, which the caller's loop keeps in registers.
+template <class View, class Search>
+class TextCutting {
+ public:
+  using view_type = View;
+  using piece_type = View;
+
+  struct State {
+    std::size_t begin = 0;  // where the next text starts
+    std::size_t from = 0;   // where the search for its end starts: past an empty match, one on
+    bool first = true;
+    bool done = false;
+  };
+
+  // Cuts as `policies` would where policies.cutsTexts().
+  TextCutting(Search search, Cutter policies)
+      : search_(std::move(search)), policies_(policies), length_(search_.length()) {}
+
+  State start(View) const { return {}; }
+
+  [[gnu::always_inline]] bool next(View text, State& st, View& piece) const {
+    const std::size_t n = text.size();
+    while (!st.done) {
+      const std::size_t begin = st.begin;
+      const std::size_t at = st.from < n ? find(text, st.from, n) : n;
+      const bool first = st.first, last = at == n;
+      st.first = false;
+      st.done = last;
+      st.begin = at + length_;
+      // After an empty match the element behind it is a text of its own.
+      st.from = length_ > 0 ? st.begin : at + 1;
+      // A blank text between two matches is one only without Condense: with it, the two matches
+      // are one delimiter.
+      if (at != begin || !policies_.leavesOut(first, last)) {
+        piece = View(text.data() + begin, at - begin);
+        return true;
+      }
+    }
+    return false;
+  }
+
+  std::size_t find(View text, std::size_t from, std::size_t last) const {
+    return search_.find(std::span<const ViewElement<View>>(text.data(), text.size()), from, last);
+  }
+  std::size_t length() const noexcept { return length_; }
+
+ private:
+  Search search_;
+  Cutter policies_;
+  std::size_t length_;
+};
+
 // How a splitter cuts contiguous input, for split::Pieces: the Cutter fed with the matches that
-// `Search` finds, one piece handed out at a time.
-template <class View, class Search = ContiguousSearch<std::remove_cv_t<typename View::value_type>>>
+// `Search` finds, one piece handed out at a time; where the pieces are just texts between
+// matches, as TextCutting does.
+template <class View, class Search = ContiguousSearch<ViewElement<View>>>
 class SplitterCutting {
  public:
   using view_type = View;
   using piece_type = View;
-  using element_type = std::remove_cv_t<typename View::value_type>;
+  using element_type = ViewElement<View>;
 
   struct State {
     Cutter cut;
     Cut held{};  // one search can settle two pieces: a text, then the delimiter after it
     bool holding = false;
+    typename TextCutting<View, Search>::State texts{};
   };
 
   SplitterCutting(const Splitter<element_type>& s, std::uint64_t maxDelims)
-      : search_(s.delimiter.matcher()), start_(cutterOf(s, maxDelims)) {}
-  SplitterCutting(Search search, Cutter start) : search_(std::move(search)), start_(start) {}
+      : SplitterCutting(Search(s.delimiter.matcher()), cutterOf(s, maxDelims)) {}
+  SplitterCutting(Search search, Cutter start)
+      : texts_(std::move(search), start), start_(start), cutsTexts_(start.cutsTexts()) {}
 
   State start(View) const { return State{start_}; }
 
   // Inlined into the caller's loop, where the state can live in registers.
   [[gnu::always_inline]] bool next(View text, State& st, View& piece) const {
+    if (cutsTexts_) return texts_.next(text, st.texts, piece);
     Cut cut{};
     if (st.holding) {
       cut = st.held;
@@ -109,10 +173,6 @@ class SplitterCutting {
   }
 
  private:
-  std::size_t search(View text, std::size_t from, std::size_t last) const {
-    return search_.find(std::span<const element_type>(text.data(), text.size()), from, last);
-  }
-
   // Searches on until the cutter settles a piece, which goes to `first` (a second one to the
   // state); false when the input is done. The pieces pass through locals, not the state, so
   // that they stay in registers.
@@ -130,9 +190,9 @@ class SplitterCutting {
         continue;
       }
       const std::size_t last = cut.anchored() ? from + 1 : n;
-      const std::size_t at = search(text, from, last);
+      const std::size_t at = texts_.find(text, from, last);
       if (at != last)
-        cut.match(at, at + search_.length(), emit);
+        cut.match(at, at + texts_.length(), emit);
       else if (last < n)
         cut.noMatchBefore(last, emit);
       else
@@ -145,9 +205,18 @@ class SplitterCutting {
     return true;
   }
 
-  Search search_;
+  TextCutting<View, Search> texts_;  // the search, and the cutting where it applies
   Cutter start_;
+  bool cutsTexts_;
 };
+
+// The pieces of contiguous `input` cut by `s`, which drops its delimiters and has no limit.
+template <class T, ContiguousInput X>
+auto splitTexts(const Splitter<T>& s, X&& input) {
+  using Search = ContiguousSearch<T>;
+  return makePieces(std::forward<X>(input), TextCutting<PieceView<T>, Search>(
+                                                Search(s.delimiter.matcher()), cutterOf(s)));
+}
 
 }  // namespace detail
 

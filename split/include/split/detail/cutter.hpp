@@ -77,6 +77,21 @@ class Cutter {
   bool anchored() const noexcept { return delimsLeft_ == 0 && inRun_; }
   bool done() const noexcept { return done_; }
 
+  // Whether, from the start, the pieces are just the texts between the matches, less some blank
+  // ones: delimiters dropped and no limit. An engine may then cut the texts itself, asking
+  // `leavesOut` about each blank one, and never feed this cutter. (Under Condense, a blank text
+  // between two matches is no text: the matches are one delimiter.)
+  bool cutsTexts() const noexcept {
+    return delim_ == DelimPolicy::Drop && delimsLeft_ == kUnlimited && next_ == 0 && first_ &&
+           !done_;
+  }
+  // Whether a blank text goes, when the pieces are the texts: the first one, the last one (the
+  // first may be the last too), or one between two matches.
+  bool leavesOut(bool first, bool last) const noexcept {
+    return (first && init_ == EndPolicy::DropBlank) || (last && final_ == EndPolicy::DropBlank) ||
+           (!first && !last && condense_ != CondensePolicy::KeepBlankFields);
+  }
+
   // A match of the delimiter covering [a, b), the first found searching from searchFrom().
   template <class Emit>
   void match(std::uint64_t a, std::uint64_t b, Emit&& emit) {
