@@ -141,6 +141,29 @@ class ChunkCutting {
   std::int64_t i_;
 };
 
+// A range as a cutting holds it: the range itself, moved in, when given as an rvalue; a
+// reference to one given as an lvalue, which must outlive the pieces.
+template <class R>
+class HeldRange {
+ public:
+  explicit HeldRange(R range) : range_(std::move(range)) {}
+  auto begin() const { return std::ranges::begin(range_); }
+  auto end() const { return std::ranges::end(range_); }
+
+ private:
+  R range_;
+};
+template <class R>
+class HeldRange<R&> {
+ public:
+  explicit HeldRange(R& range) : range_(&range) {}
+  auto begin() const { return std::ranges::begin(*range_); }
+  auto end() const { return std::ranges::end(*range_); }
+
+ private:
+  R* range_;
+};
+
 template <class View, class Counts, bool blanks>
 class PlacesCutting {
  public:
@@ -244,15 +267,16 @@ struct SplitPlaces {
   fp::List<fp::List<T>> operator()(std::initializer_list<I> counts, fp::List<T> xs) const {
     return (*this)(fp::List<I>(counts), std::move(xs));
   }
-  // Over contiguous input the counts may be any forward range, unbounded ones too; they are
-  // held as std::views::all holds them.
-  template <std::ranges::forward_range Counts, ContiguousInput X>
-  requires Count<std::ranges::range_value_t<Counts>> && std::ranges::viewable_range<Counts>
+  // Over contiguous input the counts may be any forward range that can be walked as a constant,
+  // unbounded ones too; one given as an lvalue must outlive the pieces.
+  template <class Counts, ContiguousInput X>
+    requires std::ranges::forward_range<const std::remove_reference_t<Counts>> &&
+             Count<std::ranges::range_value_t<Counts>> &&
+             (std::is_lvalue_reference_v<Counts> || std::movable<Counts>)
   auto operator()(Counts&& counts, X&& input) const {
-    using Cutting =
-        PlacesCutting<PieceView<InputElement<X>>, std::views::all_t<Counts>, blanks>;
+    using Cutting = PlacesCutting<PieceView<InputElement<X>>, HeldRange<Counts>, blanks>;
     return makePieces(std::forward<X>(input),
-                      Cutting(std::views::all(std::forward<Counts>(counts))));
+                      Cutting(HeldRange<Counts>(std::forward<Counts>(counts))));
   }
   template <Count I, ContiguousInput X>
   auto operator()(std::initializer_list<I> counts, X&& input) const {
