@@ -35,3 +35,4 @@
 #include "keyedwalk/sum.hpp"
 #include "keyedwalk/tree.hpp"
 #include "keyedwalk/wrappers.hpp"
+#include "keyedwalk/indexed.hpp"
