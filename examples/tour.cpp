@@ -149,16 +149,11 @@ int main() {
   std::cout << "slowest request at record " << slowest << ": " << requests[std::size_t(slowest)].latencyMs
             << " ms by " << requests[std::size_t(slowest)].user << '\n';
 
-  // Keys of a map: errors per service, and the services over a threshold by name.
+  // Keys of a map: errors per service, walked as (key, count) pairs, and a question about them.
   std::map<std::string_view, std::int64_t> errors;
   for (const Request& r : requests) errors[r.service] += r.level == "ERROR";
   std::cout << "errors per service:";
-  keyedwalk::ifoldlPrime(
-      [](std::string_view service, int, std::int64_t n) {
-        std::cout << ' ' << service << '=' << n;
-        return 0;
-      },
-      0, errors);
+  for (const auto& [service, n] : keyedwalk::indexed(errors)) std::cout << ' ' << service << '=' << n;
   std::cout << '\n';
   const bool anyQuiet = keyedwalk::iany([](std::string_view, std::int64_t n) { return n == 0; }, errors);
   std::cout << "a service without errors: " << (anyQuiet ? "yes" : "no") << '\n';
@@ -167,15 +162,12 @@ int main() {
   using Section = keyedwalk::Tree<std::string>;
   const Section report("report", {Section("traffic", {Section("by service"), Section("by user")}),
                                   Section("errors", {Section("by service")}), Section("latency")});
-  keyedwalk::ifoldlPrime(
-      [](const keyedwalk::TreePath& path, int, const std::string& title) {
-        std::string number;
-        for (std::int64_t step : path) number += std::to_string(step + 1) + '.';
-        std::cout << std::string(2 * std::size_t(path.length()), ' ') << (number.empty() ? "" : number + " ")
-                  << title << '\n';
-        return 0;
-      },
-      0, report);
+  for (const auto& [path, title] : keyedwalk::indexed(report)) {
+    std::string number;
+    for (std::int64_t step : path) number += std::to_string(step + 1) + '.';
+    std::cout << std::string(2 * std::size_t(path.length()), ' ') << number << (number.empty() ? "" : " ") << title
+              << '\n';
+  }
 
   section("on demand: unbounded input");
   // Runs of numbers between multiples of 10, from an unbounded list: only what is read is made.
