@@ -4,9 +4,9 @@
 //
 // It needs no arguments and no files: the log is made from a fixed seed, so every run prints the
 // same report on standard output.
-#include <cstdio>
 #include <chrono>
 #include <cstdint>
+#include <cstdio>
 #include <iomanip>
 #include <iostream>
 #include <map>
