@@ -1,9 +1,11 @@
-# fp_install_package(<target> [DEPENDS <package>...])
+# fp_install_package(<target> [DEPENDS <package>...] [PKG_CONFIG_PRIVATE <module>...])
 #
 # Installs <target> with its public headers and exports it as the CMake package <target>
-# (find_package(<target> CONFIG) gives <target>::<target>) and as a pkg-config file.
+# (find_package(<target> CONFIG) gives <target>::<target>) and as a pkg-config file. The
+# pkg-config modules that the library links privately are its Requires.private: a shared
+# library needs them only where it is linked statically, and the CMake package not at all.
 function(fp_install_package target)
-  cmake_parse_arguments(ARG "" "" "DEPENDS" ${ARGN})
+  cmake_parse_arguments(ARG "" "" "DEPENDS;PKG_CONFIG_PRIVATE" ${ARGN})
   install(TARGETS ${target} EXPORT ${target}Targets
           LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}
           ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR}
@@ -19,6 +21,10 @@ function(fp_install_package target)
   foreach(dep IN LISTS ARG_DEPENDS)
     string(APPEND FP_PACKAGE_DEPENDS "find_dependency(${dep} CONFIG)\n")
     string(APPEND FP_PC_REQUIRES " ${dep}")
+  endforeach()
+  set(FP_PC_REQUIRES_PRIVATE "")
+  foreach(module IN LISTS ARG_PKG_CONFIG_PRIVATE)
+    string(APPEND FP_PC_REQUIRES_PRIVATE " ${module}")
   endforeach()
   get_target_property(kind ${target} TYPE)
   if(kind STREQUAL "INTERFACE_LIBRARY")
@@ -47,8 +53,10 @@ function(fp_install_package target)
           DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig)
 endfunction()
 
-# fp_add_library(<name>): a shared library of this project, built from src/*.cpp, on top of fp.
+# fp_add_library(<name> [PKG_CONFIG_PRIVATE <module>...]): a shared library of this project,
+# built from src/*.cpp, on top of fp, linked privately against the given pkg-config modules.
 function(fp_add_library name)
+  cmake_parse_arguments(ARG "" "" "PKG_CONFIG_PRIVATE" ${ARGN})
   file(GLOB sources CONFIGURE_DEPENDS src/*.cpp)
   add_library(${name} SHARED ${sources})
   add_library(${name}::${name} ALIAS ${name})
@@ -59,7 +67,12 @@ function(fp_add_library name)
   set_target_properties(${name} PROPERTIES VERSION ${PROJECT_VERSION}
                                            SOVERSION ${PROJECT_VERSION_MAJOR}
                                            VISIBILITY_INLINES_HIDDEN OFF)
-  fp_install_package(${name} DEPENDS common)
+  foreach(module IN LISTS ARG_PKG_CONFIG_PRIVATE)
+    find_package(PkgConfig REQUIRED)
+    pkg_check_modules(${module} REQUIRED IMPORTED_TARGET ${module})
+    target_link_libraries(${name} PRIVATE PkgConfig::${module})
+  endforeach()
+  fp_install_package(${name} DEPENDS common PKG_CONFIG_PRIVATE ${ARG_PKG_CONFIG_PRIVATE})
 endfunction()
 
 # fp_add_tests(<name> <sources>...): one GoogleTest binary, its cases registered with CTest.

@@ -5,6 +5,8 @@
 
 #include <chrono>
 
+#include "meterline/terminal.hpp"
+
 namespace meterline {
 
 namespace {
@@ -23,6 +25,12 @@ class SystemPlatform final : public Platform {
 };
 
 }  // namespace
+
+bool Platform::isTerminal(const std::ostream& stream) const { return meterline::isTerminal(stream); }
+
+std::optional<std::int64_t> Platform::terminalWidthOf(const std::ostream& stream) const {
+  return meterline::terminalWidth(stream);
+}
 
 const Platform& systemPlatform() noexcept {
   static const SystemPlatform platform;

@@ -1,7 +1,10 @@
 #include "meterline/render.hpp"
 
 #include <algorithm>
+#include <stdexcept>
+#include <string>
 
+#include "meterline/columns.hpp"
 #include "wide_arithmetic.hpp"
 
 namespace meterline {
@@ -13,14 +16,31 @@ namespace {
 // An upper bound on the UTF-8 bytes of one character.
 std::size_t bytesOf(char32_t c) noexcept { return c < 0x80 ? 1 : c < 0x800 ? 2 : c < 0x10000 ? 3 : 4; }
 
+std::int64_t lengthOf(const Text& text, Measure measure) noexcept {
+  return measure == Measure::CodePoints ? text.length() : columns(text);
+}
+
 }  // namespace
 
 Text joinLine(const LinePieces& pieces) {
+  if (pieces.width > maxLineWidth) {
+    throw std::invalid_argument("meterline: a line " + std::to_string(pieces.width) +
+                                " characters wide is wider than the " +
+                                std::to_string(maxLineWidth) + " that can be drawn");
+  }
+  const Measure measure = pieces.measure;
   const std::int64_t prefixGap = pieces.prefix.empty() ? 0 : 1;
   const std::int64_t postfixGap = pieces.postfix.empty() ? 0 : 1;
-  const std::int64_t fixed = pieces.open.length() + pieces.close.length() + pieces.prefix.length() +
-                             prefixGap + pieces.postfix.length() + postfixGap;
-  const std::int64_t width = pieces.width > fixed ? pieces.width - fixed : 0;
+  const std::int64_t fixed = lengthOf(pieces.open, measure) + lengthOf(pieces.close, measure) +
+                             lengthOf(pieces.prefix, measure) + prefixGap +
+                             lengthOf(pieces.postfix, measure) + postfixGap;
+  // Every cell takes the columns of the widest bar character, so that the bar never grows
+  // past its room as done cells replace to-do cells.
+  const std::int64_t cell =
+      measure == Measure::CodePoints
+          ? 1
+          : std::max({std::int64_t{1}, columns(pieces.done), columns(pieces.current), columns(pieces.todo)});
+  const std::int64_t width = pieces.width > fixed ? (pieces.width - fixed) / cell : 0;
 
   // ⌊width · done / total⌋ cells done, exactly; none when the total is 0. A fraction above 1
   // fills the bar, and one below -1 counts as -1, which bounds the line's length.
@@ -65,7 +85,11 @@ Text joinLine(const LinePieces& pieces) {
 
 }  // namespace detail
 
+template Text detail::renderLine<fp::Unit>(const Style<fp::Unit>&, const Progress<fp::Unit>&,
+                                           const Timing&, const detail::LineFormat&);
 template Text renderProgressBar<fp::Unit>(const Style<fp::Unit>&, const Progress<fp::Unit>&,
                                           const Timing&);
+template Text renderProgressBar<fp::Unit>(const Style<fp::Unit>&, const Progress<fp::Unit>&,
+                                          const Timing&, Measure);
 
 }  // namespace meterline

@@ -1,5 +1,6 @@
 #include "meterline/terminal.hpp"
 
+#include <sys/ioctl.h>
 #include <unistd.h>
 
 #include <optional>
@@ -37,6 +38,14 @@ std::optional<int> descriptorOf(std::streambuf* buffer) noexcept {
 bool isTerminal(const std::ostream& stream) noexcept {
   const std::optional<int> descriptor = descriptorOf(stream.rdbuf());
   return descriptor && *descriptor >= 0 && isatty(*descriptor) == 1;
+}
+
+std::optional<std::int64_t> terminalWidth(const std::ostream& stream) noexcept {
+  const std::optional<int> descriptor = descriptorOf(stream.rdbuf());
+  winsize size{};
+  if (!descriptor || *descriptor < 0 || ioctl(*descriptor, TIOCGWINSZ, &size) != 0 || size.ws_col == 0)
+    return std::nullopt;
+  return size.ws_col;
 }
 
 }  // namespace meterline

@@ -19,6 +19,7 @@
 
 #include "allocations.hpp"
 #include "descriptors.hpp"
+#include "fake_platform.hpp"
 #include "meterline/label.hpp"
 #include "meterline/render.hpp"
 #include "meterline/style.hpp"
@@ -37,19 +38,7 @@ using namespace std::chrono_literals;
 
 using Limits = std::numeric_limits<std::int64_t>;
 
-// A clock that moves only when told to, and a terminal of a chosen width.
-class FakePlatform : public meterline::Platform {
- public:
-  TimePoint now() const override { return time; }
-  std::optional<std::int64_t> terminalWidth() const override {
-    ++widthQueries;
-    return columns;
-  }
-
-  TimePoint time{std::chrono::seconds(1'700'000'000)};
-  std::optional<std::int64_t> columns;
-  mutable int widthQueries = 0;
-};
+using meterline::testing::FakePlatform;
 
 // A stream buffer that can be made to fail.
 class FailingBuffer : public std::stringbuf {

@@ -13,18 +13,24 @@
 //
 // The pieces, one per header:
 //   text.hpp           Text: code points held as UTF-8, measured in code points
+//   columns.hpp        columns: how many terminal columns a text takes
 //   progress.hpp       Progress and Timing, what a bar is drawn from
 //   duration.hpp       exact picosecond durations and renderDuration
 //   label.hpp          labels, their combination, and the ready-made ones (rate included)
 //   style.hpp          Style, the widths, OnComplete, defStyle
 //   render.hpp         renderProgressBar, the pure rendering of one line
 //   platform.hpp       the clock and terminal a live bar uses, replaceable in tests
+//   canvas.hpp         (detail) how the bars on one stream are drawn together
 //   progress_bar.hpp   the live bar: hNewProgressBar, newProgressBar, updateProgress,
-//                      incProgress, and println for lines above it
+//                      incProgress, println for lines above it, finish, abandon,
+//                      BarGuard, and BarOptions for terminals, logs and pipes
+//   bar_group.hpp      BarGroup, several live bars on consecutive lines
 //   with_progress.hpp  withProgress, a range that advances a bar as it is walked
-//   terminal.hpp       isTerminal, whether a stream goes to a terminal or to a log
+//   terminal.hpp       isTerminal and terminalWidth of a stream
 #pragma once
 
+#include "meterline/bar_group.hpp"
+#include "meterline/columns.hpp"
 #include "meterline/duration.hpp"
 #include "meterline/label.hpp"
 #include "meterline/platform.hpp"

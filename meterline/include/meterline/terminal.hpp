@@ -11,15 +11,21 @@
 // libstdc++, which tells where its buffers write; elsewhere a standard stream is known by the
 // buffer it has at the time of the call).
 //
-// For output that goes to a log, a refresh rate of 0 writes the first line and then only the
-// completed bar; a log that wants a plain line per finished unit of work writes
-// `renderProgressBar` or a label's text itself, one line at a time.
+// `terminalWidth(stream)` is the column count of that terminal, asked anew at each call (a
+// window may have been resized), or nothing when the stream is no terminal.
+//
+// A bar made with options (see progress_bar.hpp) asks these of its own stream: it draws in
+// place on a terminal, and plain lines or nothing elsewhere.
 #pragma once
 
+#include <cstdint>
+#include <optional>
 #include <ostream>
 
 namespace meterline {
 
 bool isTerminal(const std::ostream& stream) noexcept;
+
+std::optional<std::int64_t> terminalWidth(const std::ostream& stream) noexcept;
 
 }  // namespace meterline

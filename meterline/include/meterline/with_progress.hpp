@@ -21,8 +21,13 @@
 //
 // The second form creates the bar, on standard error, with the range's size as its total: it
 // takes a sized range (an unsized one does not compile; count it and create the bar yourself)
-// and optionally a style and a refresh rate, 10 drawings a second unless given. A range of
-// more than 2^63 - 1 elements is an std::length_error.
+// and optionally a style, a refresh rate (10 drawings a second unless given) and `BarOptions`.
+// The bar is made with options (see progress_bar.hpp): drawn in place at the width of the
+// terminal on standard error, followed as it changes, when standard error is a terminal, and
+// plain lines for a log otherwise (or nothing, with `offTerminal = Output::Silent`). The view
+// holds the only copy of that bar, so when the loop is left early, by a `break`, a `return`
+// or an exception, the bar's line ends as last drawn and later output starts below it. A
+// range of more than 2^63 - 1 elements is an std::length_error.
 #pragma once
 
 #include <concepts>
@@ -245,15 +250,17 @@ std::int64_t totalOfSize(Size size) {
 }
 }  // namespace detail
 
-// The elements of `range`, counted on a new bar on standard error whose total is the range's
-// size.
+// The elements of `range`, counted on a new bar with options on standard error whose total is
+// the range's size.
 template <std::ranges::input_range R, class Custom = fp::Unit>
   requires std::ranges::sized_range<R> && (std::is_lvalue_reference_v<R> || std::movable<R>) &&
            std::default_initializable<Custom>
 WithProgressView<R, Custom> withProgress(R&& range, Style<Custom> style = defStyle<Custom>(),
-                                         double maxRefreshRate = 10.0) {
+                                         double maxRefreshRate = 10.0,
+                                         const BarOptions& options = {}) {
   const std::int64_t total = detail::totalOfSize(std::ranges::size(range));
-  auto bar = newProgressBar(std::move(style), maxRefreshRate, Progress<Custom>{0, total, Custom{}});
+  auto bar = newProgressBar(std::move(style), maxRefreshRate, Progress<Custom>{0, total, Custom{}},
+                            options);
   return {std::forward<R>(range), std::move(bar)};
 }
 
