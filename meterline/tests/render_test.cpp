@@ -4,8 +4,11 @@
 
 #include <cstdint>
 #include <limits>
+#include <stdexcept>
 #include <string>
+#include <utility>
 
+#include "meterline/columns.hpp"
 #include "meterline/label.hpp"
 #include "meterline/style.hpp"
 
@@ -97,6 +100,46 @@ TEST(RenderProgressBar, MeasuresInCodePoints) {
   EXPECT_EQ(line.length(), 12);
   EXPECT_EQ(line.str(),
             "e\xCC\x81 \xE2\x9F\xA6\U0001D11E\U0001D11E\U0001D11E\u25B6\u00B7\u00B7\u00B7\xE2\x9F\xA7");
+}
+
+// Measured in columns, a line of wide characters is as wide on screen as its width says; a
+// bar of wide characters gets as many whole cells as fit, and is never wider.
+TEST(RenderProgressBar, MeasuresInColumnsWhenAsked) {
+  const auto columnsOf = [](const Style<>& style, std::int64_t done, std::int64_t todo) {
+    const Text line = meterline::renderProgressBar(style, Progress<>{done, todo, {}}, kTiming,
+                                                   meterline::Measure::Columns);
+    return std::pair(meterline::columns(line), line.str());
+  };
+  Style<> style = plainStyle(20);
+  style.stylePrefix = "\u65E5\u672C\u8A9E";  // 3 code points, 6 columns
+  EXPECT_EQ(columnsOf(style, 1, 2), std::pair(std::int64_t{20}, std::string("\u65E5\u672C\u8A9E [=====>.....]")));
+  EXPECT_EQ(render(style, 1, 2), "\u65E5\u672C\u8A9E [=======>......]");  // 23 columns on screen
+
+  Style<> wide = plainStyle(12);
+  wide.styleDone = U'\uFF1D';  // fullwidth: 5 cells of two columns fit in 10
+  for (const std::int64_t done : {0, 1, 3}) {
+    const auto [columns, line] = columnsOf(wide, done, 4);
+    EXPECT_LT(columns, 12) << line;  // the narrow to-do cells leave room
+  }
+  EXPECT_EQ(columnsOf(wide, 4, 4).second, "[\uFF1D\uFF1D\uFF1D\uFF1D\uFF1D]");
+
+  // ASCII measures alike either way.
+  const Style<> ascii = plainStyle(10);
+  EXPECT_EQ(columnsOf(ascii, 3, 10).second, render(ascii, 3, 10));
+}
+
+// A width past what can be drawn is an error, whatever the measure; a negative one leaves the
+// bar empty, as any width too small for the labels does.
+TEST(RenderProgressBar, RejectsAWidthPastWhatCanBeDrawn) {
+  for (const std::int64_t width : {meterline::maxLineWidth + 1, Limits::max()}) {
+    EXPECT_THROW(render(plainStyle(width), 1, 2), std::invalid_argument);
+    EXPECT_THROW(meterline::renderProgressBar(plainStyle(width), Progress<>{1, 2, {}}, kTiming,
+                                              meterline::Measure::Columns),
+                 std::invalid_argument);
+  }
+  EXPECT_EQ(render(plainStyle(meterline::maxLineWidth), 1, 2).size(), std::size_t(meterline::maxLineWidth));
+  EXPECT_EQ(render(plainStyle(-5), 1, 2), "[]");
+  EXPECT_EQ(render(plainStyle(Limits::min()), 1, 2), "[]");
 }
 
 TEST(RenderProgressBar, PutsEachEscapeInFrontOfItsPieceWithoutCountingIt) {

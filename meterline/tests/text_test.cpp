@@ -9,6 +9,8 @@
 #include <string>
 #include <string_view>
 
+#include "meterline/columns.hpp"
+
 namespace {
 
 using meterline::Text;
@@ -122,6 +124,34 @@ TEST(MeterlineText, ConcatenatesAndWrites) {
   out << text;
   EXPECT_EQ(out.str(), "\xC3\xA9t\xC3\xA9!!");
   EXPECT_EQ(std::move(text).str(), "\xC3\xA9t\xC3\xA9!!");
+}
+
+// Terminal columns: wide and fullwidth characters two, combining marks, zero-width and control
+// characters none, everything else one, in ASCII's fast pass and in the tables alike.
+TEST(Columns, CountWhatATerminalDraws) {
+  const struct {
+    const char* text;
+    std::int64_t columns;
+  } cases[] = {
+      {"", 0},
+      {"copying 42%", 11},
+      {"tab\there\x7F", 7},                        // control characters take no column
+      {"\u65E5\u672C\u8A9E", 6},                   // CJK ideographs
+      {"\uFF21\uFF22", 4},                          // fullwidth Latin
+      {"\U0001F600 ok", 5},                          // an emoji, outside the basic plane
+      {"e\u0301", 1},                                // a combining mark
+      {"a\u200Bb\u200Dc", 3},                       // zero-width space and joiner
+      {"caf\u00E9 \u2588\u2026", 7},                // accented Latin, a block and an ellipsis
+      {"\u65E5x\u0301\U0001F600\t", 5},            // all of it at once
+  };
+  for (const auto& [text, columns] : cases) {
+    EXPECT_EQ(meterline::columns(Text(text)), columns) << text;
+  }
+  EXPECT_EQ(meterline::columns(U'\u65E5'), 2);
+  EXPECT_EQ(meterline::columns(U'\u0301'), 0);
+  EXPECT_EQ(meterline::columns(U'a'), 1);
+  EXPECT_EQ(meterline::columns(char32_t{0xD800}), 1);    // a Text holds U+FFFD in its place
+  EXPECT_EQ(meterline::columns(char32_t{0x110000}), 1);
 }
 
 }  // namespace
