@@ -104,7 +104,12 @@ int main() {
                          meterline::rate("B", "-- B/s") + " " +
                          meterline::elapsedTime(meterline::renderDuration) + " ETA " +
                          meterline::remainingTime(meterline::renderDuration, "--:--");
-    const auto bar = meterline::newProgressBar(style, 10.0, {0, std::int64_t(log.size()), {}});
+    // With options the bar asks standard error, where it draws, for its width (and again as the
+    // window changes), and writes a plain line now and then when standard error is a file or a
+    // pipe. The guard ends its line however the block is left.
+    const auto bar = meterline::newProgressBar(style, 10.0, {0, std::int64_t(log.size()), {}},
+                                               meterline::BarOptions{});
+    const meterline::BarGuard ending(bar);
     // The log is read as if a live service were writing it, a megabyte every 60 ms: parsing
     // alone is over in a fraction of a second, before the bar has a rate or an estimate to show.
     std::size_t sincePause = 0;

@@ -9,6 +9,7 @@ namespace meterline::detail {
 namespace {
 
 constexpr std::string_view kEraseLine = "\r\x1b[K";
+constexpr std::string_view kEraseWholeLine = "\x1b[2K";
 constexpr std::string_view kEraseBelow = "\x1b[J";
 
 // What follows a drawing of an exact bar: a carriage return, for the next drawing to overwrite
@@ -30,7 +31,7 @@ std::string concat(const Pieces&... pieces) {
 Canvas::Canvas(std::ostream& out, const Platform& platform, Layout layout, Measure measure,
                bool followWidth)
     : out_(out), platform_(platform), layout_(layout), measure_(measure), followWidth_(followWidth) {
-  if (layout_ != Layout::Exact) columns_ = platform_.terminalWidthOf(out_);
+  if (layout_ != Layout::Exact) columns_ = drawnColumns_ = platform_.terminalWidthOf(out_);
 }
 
 LineFormat Canvas::format() {
@@ -45,23 +46,6 @@ Canvas::Phase Canvas::endPhase(OnComplete onComplete) noexcept {
 
 bool Canvas::anyOpen(const Slots& slots) noexcept {
   return std::any_of(slots.begin(), slots.end(), [](const Slot& slot) { return slot.phase == Phase::Open; });
-}
-
-std::string Canvas::block(const Slots& slots) {
-  std::string bytes(kEraseBelow);
-  std::size_t shown = 0;
-  for (const Slot& slot : slots) {
-    if (slot.phase == Phase::Cleared) continue;
-    if (shown++ != 0) bytes += '\n';
-    bytes += slot.text;
-  }
-  if (anyOpen(slots)) {
-    bytes += '\r';
-    if (shown > 1) bytes += "\x1b[" + std::to_string(shown - 1) + "A";
-  } else if (shown != 0) {
-    bytes += '\n';
-  }
-  return bytes;
 }
 
 Canvas::Slots::iterator Canvas::find(const BarLine& bar) noexcept {
@@ -87,15 +71,38 @@ Canvas::Slots Canvas::rendered(const BarLine* except, TimePoint now, const LineF
   return next;
 }
 
-void Canvas::drawBlock(const std::string& bytes, Slots next, TimePoint now) {
+void Canvas::show(std::optional<std::string_view> above, Slots next, std::optional<TimePoint> now) {
+  const auto shown = static_cast<std::size_t>(
+      std::count_if(next.begin(), next.end(), [](const Slot& slot) { return slot.phase != Phase::Cleared; }));
+  const bool running = anyOpen(next);
+  std::string bytes;
+  if (columns_ != drawnColumns_ || shown + (above ? 1 : 0) < drawnLines_) bytes += kEraseBelow;
+  if (above) bytes.append(kEraseWholeLine).append(*above).append("\n");
+  std::size_t line = 0;
+  for (const Slot& slot : next) {
+    if (slot.phase == Phase::Cleared) continue;
+    if (line++ != 0) bytes += '\n';
+    bytes.append(kEraseWholeLine).append(slot.text);
+  }
+  if (running) {
+    bytes += '\r';
+    if (shown > 1) bytes += "\x1b[" + std::to_string(shown - 1) + "A";
+  } else if (shown != 0) {
+    bytes += '\n';
+  }
   write(bytes);
-  slots_ = std::move(next);
-  if (!anyOpen(slots_)) {
+
+  drawnColumns_ = columns_;
+  if (!running) {
     slots_.clear();
+    drawnLines_ = 0;
     return;
   }
+  slots_ = std::move(next);
+  drawnLines_ = shown;
+  if (!now) return;
   for (Slot& slot : slots_) {
-    if (slot.phase == Phase::Open) slot.bar->drawnAt(now);
+    if (slot.phase == Phase::Open) slot.bar->drawnAt(*now);
   }
 }
 
@@ -115,10 +122,7 @@ void Canvas::attach(BarLine& bar, const Text& line, bool complete, OnComplete on
     case Layout::Live: {
       Slots next = slots_;
       next.push_back({&bar, line.str(), phase, false});
-      const std::string bytes = block(next);
-      write(bytes);
-      slots_ = std::move(next);
-      if (!anyOpen(slots_)) slots_.clear();
+      show(std::nullopt, std::move(next), std::nullopt);
       return;
     }
     case Layout::Plain:
@@ -143,8 +147,7 @@ void Canvas::update(BarLine& bar, const Text& line, const LineFormat& format, bo
       Slot& updated = next[static_cast<std::size_t>(self - slots_.begin())];
       updated.text = line.str();
       updated.phase = complete ? endPhase(onComplete) : Phase::Open;
-      const std::string bytes = block(next);
-      drawBlock(bytes, std::move(next), now);
+      show(std::nullopt, std::move(next), now);
       return;
     }
     case Layout::Plain: {
@@ -181,10 +184,7 @@ void Canvas::finish(BarLine& bar, const Text& line, OnComplete onComplete) {
       Slot& finished = next[static_cast<std::size_t>(self - slots_.begin())];
       finished.text = line.str();
       finished.phase = endPhase(onComplete);
-      const std::string bytes = block(next);
-      write(bytes);
-      slots_ = std::move(next);
-      if (!anyOpen(slots_)) slots_.clear();
+      show(std::nullopt, std::move(next), std::nullopt);
       return;
     }
     case Layout::Plain:
@@ -205,15 +205,12 @@ void Canvas::abandon(BarLine& bar) {
       break;
     case Layout::Live: {
       if (self->phase != Phase::Open) return;
-      self->phase = Phase::Kept;
-      if (anyOpen(slots_)) return;  // the line stays as drawn, among the running bars
-      try {
-        write(block(slots_));
-      } catch (...) {
-        self->phase = Phase::Open;
-        throw;
-      }
-      slots_.clear();
+      Slots next = slots_;
+      next[static_cast<std::size_t>(self - slots_.begin())].phase = Phase::Kept;
+      if (anyOpen(next))
+        slots_ = std::move(next);  // the line stays as drawn, among the running bars
+      else
+        show(std::nullopt, std::move(next), std::nullopt);
       return;
     }
     case Layout::Plain:
@@ -240,8 +237,7 @@ void Canvas::println(std::string_view text, TimePoint now) {
     case Layout::Live:
       if (!slots_.empty()) {
         Slots next = rendered(nullptr, now, format());
-        const std::string bytes = concat(kEraseBelow, text, "\n", block(next));
-        drawBlock(bytes, std::move(next), now);
+        show(text, std::move(next), now);
         return;
       }
       break;
@@ -266,11 +262,12 @@ void Canvas::detach(BarLine& bar) noexcept {
   self->phase = Phase::Kept;
   if (anyOpen(slots_)) return;
   try {
-    write(block(slots_));
+    show(std::nullopt, slots_, std::nullopt);
   } catch (...) {
     // A bar that goes away cannot report a failing stream; the stream's state tells.
+    slots_.clear();
+    drawnLines_ = 0;
   }
-  slots_.clear();
 }
 
 }  // namespace meterline::detail

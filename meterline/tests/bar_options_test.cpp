@@ -13,6 +13,7 @@
 #include <sstream>
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "descriptors.hpp"
@@ -38,6 +39,7 @@ using meterline::Timing;
 using meterline::testing::FakePlatform;
 using namespace std::chrono_literals;
 
+constexpr std::string_view kEraseLine = "\x1b[2K";
 constexpr std::string_view kEraseBelow = "\x1b[J";
 
 class OptionsBar : public testing::Test {
@@ -70,12 +72,12 @@ class OptionsBar : public testing::Test {
 
 TEST_F(OptionsBar, DrawsInPlaceAndEndsItsLineOnceWhenComplete) {
   const auto bar = create(0, 10);
-  EXPECT_EQ(written(), std::string(kEraseBelow) + line(0, 10) + "\r");
+  EXPECT_EQ(written(), std::string(kEraseLine) + line(0, 10) + "\r");
   platform.time += 150ms;
   meterline::incProgress(bar, 4);
-  EXPECT_EQ(written(), std::string(kEraseBelow) + line(4, 10) + "\r");
+  EXPECT_EQ(written(), std::string(kEraseLine) + line(4, 10) + "\r");
   meterline::incProgress(bar, 6);
-  EXPECT_EQ(written(), std::string(kEraseBelow) + line(10, 10) + "\n");
+  EXPECT_EQ(written(), std::string(kEraseLine) + line(10, 10) + "\n");
   // Ended: unlike a bar without options, complete progress is not drawn again.
   platform.time += 1s;
   meterline::incProgress(bar, 0);
@@ -88,7 +90,7 @@ TEST_F(OptionsBar, DrawsInPlaceAndEndsItsLineOnceWhenComplete) {
   const auto cleared = create(0, 1);
   written();
   meterline::incProgress(cleared, 1);
-  EXPECT_EQ(written(), kEraseBelow);
+  EXPECT_EQ(written(), kEraseBelow);  // the block lost its line
 }
 
 TEST_F(OptionsBar, TakesTheWidthOfItsOwnTerminalAndFollowsIt) {
@@ -98,20 +100,25 @@ TEST_F(OptionsBar, TakesTheWidthOfItsOwnTerminalAndFollowsIt) {
   platform.streamColumns = 30;
   const auto bar = create(1, 10);
   EXPECT_EQ(bar.pbStyle.styleWidth, meterline::ProgressBarWidth(meterline::TerminalWidth{30}));
-  const auto columnsOf = [](std::string bytes) {
-    bytes = bytes.substr(kEraseBelow.size(), bytes.size() - kEraseBelow.size() - 1);
-    return meterline::columns(Text(bytes));
+  // The columns of a drawing's line, and whether it erased to the end of the screen first.
+  const auto drawn = [](const std::string& bytes) {
+    const std::size_t start = bytes.find(kEraseLine) + kEraseLine.size();
+    const Text line(bytes.substr(start, bytes.size() - start - 1));
+    return std::pair(meterline::columns(line), bytes.starts_with(kEraseBelow));
   };
-  EXPECT_EQ(columnsOf(written()), 30);
-
-  platform.streamColumns = 20;  // the window narrowed
+  EXPECT_EQ(drawn(written()), std::pair(std::int64_t{30}, false));
   platform.time += 1s;
   meterline::incProgress(bar, 1);
-  EXPECT_EQ(columnsOf(written()), 20);
+  EXPECT_EQ(drawn(written()), std::pair(std::int64_t{30}, false));
+
+  platform.streamColumns = 20;  // the window narrowed: what it wrapped is erased
+  platform.time += 1s;
+  meterline::incProgress(bar, 1);
+  EXPECT_EQ(drawn(written()), std::pair(std::int64_t{20}, true));
   platform.streamColumns.reset();  // no longer found: the style's own width
   platform.time += 1s;
   meterline::incProgress(bar, 1);
-  EXPECT_EQ(columnsOf(written()), 16);
+  EXPECT_EQ(drawn(written()), std::pair(std::int64_t{16}, true));
   EXPECT_EQ(platform.widthQueries, 0);
 
   options.followWidth = false;
@@ -123,7 +130,7 @@ TEST_F(OptionsBar, TakesTheWidthOfItsOwnTerminalAndFollowsIt) {
   written();
   platform.time += 1s;
   meterline::incProgress(fixed, 1);
-  EXPECT_EQ(columnsOf(written()), 30);
+  EXPECT_EQ(drawn(written()), std::pair(std::int64_t{30}, false));
 }
 
 TEST_F(OptionsBar, WritesPlainLinesOffATerminal) {
@@ -179,7 +186,7 @@ TEST_F(OptionsBar, EndsTheLineByFinishingAbandoningOrGoingOutOfScope) {
       }
     };
   };
-  const std::string erase(kEraseBelow);
+  const std::string erase(kEraseLine);
   const struct {
     const char* name;
     OnComplete onComplete;
@@ -190,7 +197,7 @@ TEST_F(OptionsBar, EndsTheLineByFinishingAbandoningOrGoingOutOfScope) {
       {"finish", OnComplete::WriteNewline, [](const auto& bar) { meterline::finish(bar); },
        line(4, 10) + "\n", erase + line(4, 10) + "\n"},
       {"finish, clearing", OnComplete::Clear, [](const auto& bar) { meterline::finish(bar); },
-       line(4, 10) + "\r\x1b[K", erase},
+       line(4, 10) + "\r\x1b[K", std::string(kEraseBelow)},
       {"abandon", OnComplete::WriteNewline, [](const auto& bar) { meterline::abandon(bar); },
        "\n", erase + line(3, 10) + "\n"},
       {"a guard left normally", OnComplete::WriteNewline, guarded(false), line(4, 10) + "\n",

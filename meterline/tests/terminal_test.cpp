@@ -7,9 +7,11 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <fstream>
 #include <iostream>
+#include <set>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -19,6 +21,8 @@
 #endif
 
 #include "descriptors.hpp"
+#include "meterline/columns.hpp"
+#include "meterline/text.hpp"
 #include "tmux_session.hpp"
 
 namespace {
@@ -125,5 +129,76 @@ TEST(LiveBarOnATerminal, ErasesItsLineOnCompletionWithClear) {
   if (!tmuxAvailable()) GTEST_SKIP() << "tmux is not installed";
   EXPECT_EQ(screenAfterBar("clear"), std::vector<std::string>{"meterline live bar"});
 }
+
+// Bars with options, in a window 80 columns wide unless said otherwise.
+
+using meterline::testing::TmuxSession;
+
+std::int64_t columnsOf(const std::string& line) { return meterline::columns(meterline::Text(line)); }
+
+// A full bar of the default style with this prefix, `width` columns wide.
+std::string fullBar(const std::string& prefix, std::int64_t width) {
+  const std::int64_t room = width - (prefix.empty() ? 0 : columnsOf(prefix) + 1) - 2 - 5;
+  return (prefix.empty() ? "" : prefix + " ") + "[" + std::string(std::size_t(room), '=') + "] 100%";
+}
+
+TEST(BarWithOptionsOnATerminal, FillsTheLineToTheLastColumnWithWideCharacters) {
+  if (!tmuxAvailable()) GTEST_SKIP() << "tmux is not installed";
+  const auto lines = meterline::testing::screenAfter(METERLINE_TMUX_BAR " wide", "meterline-bar-done", 80);
+  ASSERT_EQ(lines.size(), 2u) << testing::PrintToString(lines);
+  EXPECT_EQ(lines[1], fullBar("日本語", 80));
+  EXPECT_EQ(columnsOf(lines[1]), 80);
+}
+
+TEST(BarWithOptionsOnATerminal, FollowsTheWindowAsItNarrows) {
+  if (!tmuxAvailable()) GTEST_SKIP() << "tmux is not installed";
+  TmuxSession session(METERLINE_TMUX_BAR " resize", 100);
+  ASSERT_TRUE(session.waitForTitle("meterline-bar-ready"));
+  session.tmux("resize-window -t bar -x 60 -y 8");
+  ASSERT_TRUE(session.waitForTitle("meterline-bar-done"));
+  // One bar line: what the terminal wrapped of the 100-column line when the window narrowed
+  // was erased by the next drawing, which was 60 columns wide. (Narrowing, tmux moves the
+  // heading into its history.)
+  std::vector<std::string> lines = session.screen();
+  std::erase(lines, "meterline live bar");
+  EXPECT_EQ(lines, std::vector<std::string>{fullBar("", 60)});
+}
+
+TEST(BarWithOptionsOnATerminal, EndsItsLineWhenAnExceptionLeavesAWithProgressLoop) {
+  if (!tmuxAvailable()) GTEST_SKIP() << "tmux is not installed";
+  const auto lines = screenAfterBar("throw");
+  ASSERT_EQ(lines.size(), 3u) << testing::PrintToString(lines);
+  // The bar as last drawn, part of the way, whole; the next output on a line of its own.
+  EXPECT_TRUE(lines[1].starts_with("[=") && lines[1].ends_with("%") && !lines[1].ends_with("100%"))
+      << lines[1];
+  EXPECT_EQ(columnsOf(lines[1]), 60) << lines[1];
+  EXPECT_EQ(lines[2], "after the exception");
+}
+
+TEST(BarWithOptionsOnATerminal, DrawsAGroupUpdatedFromThreadsAsOneBlockBelowItsPrintedLines) {
+  if (!tmuxAvailable()) GTEST_SKIP() << "tmux is not installed";
+  const auto lines = meterline::testing::screenAfter(METERLINE_TMUX_BAR " group", "meterline-bar-done", 80);
+  ASSERT_EQ(lines.size(), 7u) << testing::PrintToString(lines);
+  EXPECT_EQ(lines[0], "meterline live bar");
+  // The lines printed halfway, in the order the threads got there, above the block.
+  const std::set<std::string> printed(lines.begin() + 1, lines.begin() + 4);
+  EXPECT_EQ(printed, (std::set<std::string>{"one halfway", "two halfway", "three halfway"}));
+  EXPECT_EQ(std::vector(lines.begin() + 4, lines.end()),
+            (std::vector<std::string>{fullBar("  one", 80), fullBar("  two", 80), fullBar("three", 80)}));
+}
+
+#ifdef METERLINE_TOUR
+// The README's demo with its report sent to a file: the bar, on standard error, is the
+// terminal's width, and every drawing overwrote the one before.
+TEST(BarWithOptionsOnATerminal, LeavesOneLineOfTheToursBarWhenItsReportGoesToAFile) {
+  if (!tmuxAvailable()) GTEST_SKIP() << "tmux is not installed";
+  const auto lines = meterline::testing::screenAfter(
+      METERLINE_TOUR " > /dev/null; printf \"\\033]2;tour-done\\007\"; sleep 120", "tour-done", 80);
+  ASSERT_EQ(lines.size(), 1u) << testing::PrintToString(lines);
+  EXPECT_TRUE(lines[0].starts_with("parsing [====")) << lines[0];
+  EXPECT_NE(lines[0].find(" 100% "), std::string::npos) << lines[0];
+  EXPECT_EQ(columnsOf(lines[0]), 80) << lines[0];
+}
+#endif
 
 }  // namespace

@@ -5,10 +5,12 @@
 //   const auto lines = meterline::testing::screenAfter(
 //       "my_program; printf \"\\033]2;done\\007\"; sleep 120", "done");
 //
-// The command runs under sh in a 60 by 8 window. It must set the pane's title to `doneTitle`
-// once its output is complete and then stay alive (the screen goes with the session); tmux
-// reads the terminal in order, so once the title is set the screen shows everything before it.
-// The command is written between single quotes, so it must contain none.
+// The command runs under sh in a window 60 columns wide (or as asked) and 8 lines high. It
+// must set the pane's title to `doneTitle` once its output is complete and then stay alive
+// (the screen goes with the session); tmux reads the terminal in order, so once the title is
+// set the screen shows everything before it. A `TmuxSession` also waits for titles set on the
+// way, to act on the window meanwhile (resize it). The command is written between single
+// quotes, so it must contain none.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -60,36 +62,67 @@ class TmuxServer {
   std::string socket_;
 };
 
+// A command running in the window of a detached tmux session of a known size, and what it
+// shows there.
+class TmuxSession {
+ public:
+  TmuxSession(const std::string& command, int width, int height = 8) {
+    const auto started = runCommand(server_.command("new-session -d -s bar -x " + std::to_string(width) +
+                                                    " -y " + std::to_string(height) + " '" + command + "'"));
+    EXPECT_EQ(started.status, 0) << started.output;
+    started_ = started.status == 0;
+  }
+
+  // Waits until the command sets the pane's title to `title`; false, and a failure reported
+  // to the test, when it does not in time.
+  bool waitForTitle(const std::string& title) {
+    if (!started_) return false;
+    // A generous limit for a loaded machine.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::minutes(2);
+    for (;;) {
+      const auto shown = runCommand(server_.command("display-message -p -t bar '#{pane_title}'"));
+      if (shown.status != 0) {
+        ADD_FAILURE() << "the session ended before the program set its title: " << shown.output;
+        return false;
+      }
+      if (shown.output == title + "\n") return true;
+      if (std::chrono::steady_clock::now() > deadline) {
+        ADD_FAILURE() << "the program did not set the title " << title << " in time";
+        return false;
+      }
+      std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+  }
+
+  // Runs a tmux command on the session's server ("resize-window -t bar -x 60").
+  void tmux(const std::string& arguments) {
+    const auto result = runCommand(server_.command(arguments));
+    EXPECT_EQ(result.status, 0) << arguments << ": " << result.output;
+  }
+
+  // The non-blank lines of the screen, with their trailing blanks removed.
+  std::vector<std::string> screen() const {
+    std::istringstream shown(runCommand(server_.command("capture-pane -p -t bar")).output);
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(shown, line);) {
+      const std::size_t end = line.find_last_not_of(' ');
+      if (end != std::string::npos) lines.push_back(line.substr(0, end + 1));
+    }
+    return lines;
+  }
+
+ private:
+  TmuxServer server_;
+  bool started_ = false;
+};
+
 // The non-blank lines of the screen once `command` has set the pane's title to `doneTitle`.
 // Failures are reported to the test, with no lines.
-inline std::vector<std::string> screenAfter(const std::string& command, const std::string& doneTitle) {
-  const TmuxServer server;
-  const auto started = runCommand(server.command("new-session -d -s bar -x 60 -y 8 '" + command + "'"));
-  EXPECT_EQ(started.status, 0) << started.output;
-  if (started.status != 0) return {};
-
-  // A generous limit for a loaded machine.
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::minutes(2);
-  for (;;) {
-    const auto title = runCommand(server.command("display-message -p -t bar '#{pane_title}'"));
-    if (title.status != 0) {
-      ADD_FAILURE() << "the session ended before the program finished: " << title.output;
-      return {};
-    }
-    if (title.output == doneTitle + "\n") break;
-    if (std::chrono::steady_clock::now() > deadline) {
-      ADD_FAILURE() << "the program did not finish in time";
-      return {};
-    }
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
-  }
-
-  std::istringstream screen(runCommand(server.command("capture-pane -p -t bar")).output);
-  std::vector<std::string> lines;
-  for (std::string line; std::getline(screen, line);) {
-    if (line.find_first_not_of(' ') != std::string::npos) lines.push_back(line);
-  }
-  return lines;
+inline std::vector<std::string> screenAfter(const std::string& command, const std::string& doneTitle,
+                                            int width = 60) {
+  TmuxSession session(command, width);
+  if (!session.waitForTitle(doneTitle)) return {};
+  return session.screen();
 }
 
 }  // namespace meterline::testing

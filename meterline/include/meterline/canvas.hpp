@@ -6,12 +6,15 @@
 //
 //   Exact   one bar, drawn as a live bar without options is: the line, then "\r", or on
 //           completion "\n" or "\r\x1b[K"; the width found once, on standard output.
-//   Live    a block of lines, one per bar, redrawn together from its first line: "\x1b[J"
-//           (erase to the end of the screen, which also takes what a narrowed window wrapped),
-//           the lines separated by "\n", then "\r" and the cursor back up to the first line.
-//           A bar that completes stays in the block (or leaves it, when its style clears);
-//           once no bar of the block is running the cursor goes below it and the block is
-//           done: bars added later start a new one.
+//   Live    a block of lines, one per bar, redrawn together from its first line: each line
+//           erased ("\x1b[2K") and written, the lines separated by "\n", then "\r" and the
+//           cursor back up to the first line. When the terminal's width changed since the
+//           last drawing, or the block lost lines, the drawing starts with "\x1b[J" (erase to
+//           the end of the screen), which also takes what a narrowed window wrapped; it is
+//           not used otherwise, since a terminal may keep what a clear from its top corner
+//           erases in its history. A bar that completes stays in the block (or leaves it,
+//           when its style clears); once no bar of the block is running the cursor goes below
+//           it and the block is done: bars added later start a new one.
 //   Plain   lines for a log: each drawing writes whole lines ending in "\n", with no escape
 //           texts; a completed bar writes its last line and stops.
 //   Silent  nothing.
@@ -106,17 +109,15 @@ class Canvas {
 
   static Phase endPhase(OnComplete onComplete) noexcept;
   static bool anyOpen(const Slots& slots) noexcept;
-  // What draws a block of these slots from its first line, and leaves the cursor there while
-  // one of them runs, below them once none does.
-  static std::string block(const Slots& slots);
 
   Slots::iterator find(const BarLine& bar) noexcept;
   bool contains(Slots::const_iterator slot) const noexcept { return slot != slots_.end(); }
-  // The lines of the running bars other than `except`, rendered anew.
+  // The slots with the lines of the running bars other than `except` rendered anew.
   Slots rendered(const BarLine* except, TimePoint now, const LineFormat& format) const;
-  // Writes `bytes`, then takes `next` as the slots on screen, a block that ends once none of
-  // them runs, and records the drawing in the running bars.
-  void drawBlock(const std::string& bytes, Slots next, TimePoint now);
+  // Draws the block of `next` from where the block starts, after a line of text when there is
+  // one, then takes `next` as the slots on screen (none once no bar of it runs). The running
+  // bars record the drawing at `now`, when given.
+  void show(std::optional<std::string_view> above, Slots next, std::optional<TimePoint> now);
   void write(const std::string& bytes);
 
   std::mutex mutex_;
@@ -127,6 +128,9 @@ class Canvas {
   const bool followWidth_;
   std::optional<std::int64_t> columns_;
   Slots slots_;
+  // What the last drawing of a Live block took: its lines and the terminal's width.
+  std::size_t drawnLines_ = 0;
+  std::optional<std::int64_t> drawnColumns_;
 };
 
 }  // namespace meterline::detail
