@@ -8,6 +8,12 @@
 // the default style 80 wide is compared with a hand-written loop that builds the same line in
 // a std::string.
 //
+// A bar in a group of three (IncProgressQuietGroup) should cost what a lone bar does: the
+// group's lock is the bar's. Measuring an 80-column ASCII line in terminal columns
+// (ColumnsAscii80) is compared with counting its code points in one pass over the bytes
+// (CodePointsAscii80), as Text does; rendering the default style measured in columns
+// (RenderDefStyle80Columns) with rendering it in code points (RenderDefStyle80).
+//
 //   ./build-bench/bench/meterline_bench --benchmark_repetitions=5
 //       --benchmark_enable_random_interleaving=true --benchmark_report_aggregates_only=true
 #include <benchmark/benchmark.h>
@@ -48,6 +54,28 @@ void IncProgressQuiet(benchmark::State& state) {
   for (auto _ : state) meterline::incProgress(bar, 1);
 }
 BENCHMARK(IncProgressQuiet)->Threads(1)->Threads(2)->UseRealTime();
+
+// The middle bar of a group of three with options, drawn live (on a stream that drops
+// everything) at rate 0 with a total that is never reached: no update draws.
+const meterline::ProgressBar<>& quietGroupBar() {
+  static NullBuffer buffer;
+  static std::ostream out(&buffer);
+  static const auto bars = [] {
+    meterline::BarOptions options;
+    options.offTerminal = meterline::Output::Live;
+    const meterline::BarGroup group(out, 0.0, options);
+    const meterline::Progress<> never{0, std::numeric_limits<std::int64_t>::max(), {}};
+    return std::vector{group.add(meterline::defStyle(), never), group.add(meterline::defStyle(), never),
+                       group.add(meterline::defStyle(), never)};
+  }();
+  return bars[1];
+}
+
+void IncProgressQuietGroup(benchmark::State& state) {
+  const auto& bar = quietGroupBar();
+  for (auto _ : state) meterline::incProgress(bar, 1);
+}
+BENCHMARK(IncProgressQuietGroup)->Threads(1)->Threads(2)->UseRealTime();
 
 void ClockAndMutex(benchmark::State& state) {
   static std::mutex mutex;
@@ -105,6 +133,51 @@ void RenderDefStyle80(benchmark::State& state) {
   }
 }
 BENCHMARK(RenderDefStyle80);
+
+void RenderDefStyle80Columns(benchmark::State& state) {
+  meterline::Style<> style = meterline::defStyle();
+  style.styleWidth = meterline::ConstantWidth{80};
+  const meterline::Timing timing{};
+  std::int64_t done = 0;
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(meterline::renderProgressBar(
+        style, meterline::Progress<>{done, kTodo, {}}, timing, meterline::Measure::Columns));
+    done = done == kTodo ? 0 : done + 1;
+  }
+}
+BENCHMARK(RenderDefStyle80Columns);
+
+// An 80-column ASCII line, as a bar draws one.
+const meterline::Text& asciiLine() {
+  static const meterline::Text line = [] {
+    meterline::Style<> style = meterline::defStyle();
+    style.styleWidth = meterline::ConstantWidth{80};
+    style.stylePrefix = "copying";
+    return meterline::renderProgressBar(style, meterline::Progress<>{421, kTodo, {}}, {});
+  }();
+  return line;
+}
+
+void ColumnsAscii80(benchmark::State& state) {
+  const meterline::Text& line = asciiLine();
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(line);
+    benchmark::DoNotOptimize(meterline::columns(line));
+  }
+}
+BENCHMARK(ColumnsAscii80);
+
+// Code points counted the way Text counts them: the bytes that are not continuation bytes.
+void CodePointsAscii80(benchmark::State& state) {
+  const meterline::Text& line = asciiLine();
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(line);
+    std::int64_t count = 0;
+    for (const char byte : line.str()) count += (static_cast<unsigned char>(byte) & 0xC0) != 0x80;
+    benchmark::DoNotOptimize(count);
+  }
+}
+BENCHMARK(CodePointsAscii80);
 
 // The same line, "[===>....] 42%" 80 wide, with everything fixed at compile time.
 std::string handWrittenLine(std::int64_t done, std::int64_t todo) {

@@ -33,16 +33,12 @@ std::int64_t columns(char32_t c) noexcept {
 
 std::int64_t columns(const Text& text) noexcept {
   const std::string_view bytes = text.str();
-  // ASCII first, in one pass that the compiler vectorises: printable characters take a column
-  // each and control characters none.
-  unsigned char seen = 0;
-  std::size_t controls = 0;
-  for (const char b : bytes) {
-    const auto byte = static_cast<unsigned char>(b);
-    seen |= byte;
-    controls += (byte < 0x20) | (byte == 0x7F);
-  }
-  if (seen < 0x80) return static_cast<std::int64_t>(bytes.size() - controls);
+  // Printable ASCII first, one column a byte, in one pass that the compiler vectorises;
+  // anything else (a control character, a multi-byte sequence) is read code point by code
+  // point.
+  std::size_t printable = 0;
+  for (const char byte : bytes) printable += static_cast<unsigned char>(byte - 0x20) < 0x5F;
+  if (printable == bytes.size()) return static_cast<std::int64_t>(printable);
 
   std::int64_t total = 0;
   for (std::size_t i = 0; i < bytes.size();) total += columns(decode(bytes, i));
