@@ -21,10 +21,12 @@ int main() {
   const meterline::TimePoint start{};
   const std::string line =
       meterline::renderProgressBar(style, meterline::Progress<>{1, 2, {}}, {start, start}).str();
+  const std::int64_t columns = meterline::columns(meterline::Text("日本語"));  // utf8proc's tables
 
   std::cout << "keyedwalk " << keyedwalk::version() << ": " << weighted << '\n'
             << "split " << split::version() << ": " << fields.length() << " fields\n"
-            << "meterline " << meterline::version() << ": " << line << '\n';
-  const bool ok = weighted == 20 && fields.length() == 4 && line.find("50%") != std::string::npos;
+            << "meterline " << meterline::version() << ": " << line << ", " << columns << " columns\n";
+  const bool ok = weighted == 20 && fields.length() == 4 && line.find("50%") != std::string::npos &&
+                  columns == 6;
   return ok ? 0 : 1;
 }
