@@ -76,7 +76,14 @@ void Canvas::show(std::optional<std::string_view> above, Slots next, std::option
       std::count_if(next.begin(), next.end(), [](const Slot& slot) { return slot.phase != Phase::Cleared; }));
   const bool running = anyOpen(next);
   std::string bytes;
-  if (columns_ != drawnColumns_ || shown + (above ? 1 : 0) < drawnLines_) bytes += kEraseBelow;
+  if (columns_ != drawnColumns_ || shown + (above ? 1 : 0) < drawnLines_) {
+    bytes += kEraseBelow;
+  } else if (above && drawnLines_ > 1) {
+    // The text may run over several lines: the block's old lines are erased first, going
+    // down and back up, which never scrolls.
+    for (std::size_t line = 1; line < drawnLines_; ++line) bytes.append(kEraseWholeLine).append("\x1b[B");
+    bytes += "\x1b[" + std::to_string(drawnLines_ - 1) + "A";
+  }
   if (above) bytes.append(kEraseWholeLine).append(*above).append("\n");
   std::size_t line = 0;
   for (const Slot& slot : next) {

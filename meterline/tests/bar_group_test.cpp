@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <sstream>
 #include <string>
+#include <string_view>
 #include <thread>
 #include <vector>
 
@@ -50,15 +51,20 @@ std::string block(const std::vector<std::string>& lines, bool running, bool shra
   return bytes;
 }
 
+// A line of text above a running block of `lines` lines: the block's old lines erased from
+// the first down and the cursor back up, then the text where the block began.
+std::string above(const std::string& text, std::size_t lines) {
+  std::string bytes;
+  for (std::size_t i = 1; i < lines; ++i) bytes += "\x1b[2K\x1b[B";
+  if (lines > 1) bytes += "\x1b[" + std::to_string(lines - 1) + "A";
+  return bytes + "\x1b[2K" + text + "\n";
+}
+
 class Group : public testing::Test {
  protected:
-  std::string written() {
-    std::string bytes = out.str();
-    out.str("");
-    return bytes;
-  }
+  std::string written() { return out.take(); }
 
-  std::ostringstream out;
+  meterline::testing::DrawnStream out;
   FakePlatform platform;
   const Style<> a = exactStyle("a");
   const Style<> b = exactStyle("b");
@@ -84,9 +90,9 @@ TEST_F(Group, RedrawsItsBarsTogetherAndLeavesFinishedOnesInPlace) {
   meterline::incProgress(second, 3);  // complete: stays in place while the first goes on
   EXPECT_EQ(written(), block({line(a, 2, 10), line(b, 4, 4)}, true));
   meterline::println(group, "a note");
-  EXPECT_EQ(written(), "\x1b[2Ka note\n" + block({line(a, 2, 10), line(b, 4, 4)}, true));
-  meterline::println(second, "from a finished bar, above the group too");
-  EXPECT_EQ(written(), "\x1b[2Kfrom a finished bar, above the group too\n" +
+  EXPECT_EQ(written(), above("a note", 2) + block({line(a, 2, 10), line(b, 4, 4)}, true));
+  meterline::println(second, "from a finished bar,\nabove the group too");
+  EXPECT_EQ(written(), above("from a finished bar,\nabove the group too", 2) +
                            block({line(a, 2, 10), line(b, 4, 4)}, true));
 
   meterline::incProgress(first, 8);  // none runs: the cursor goes below the block
@@ -166,7 +172,11 @@ TEST(BarGroupConcurrency, EveryUpdateCountsAndEveryDrawingIsAWholeBlock) {
   // back up, but the last, which leaves it below the block, where the last lines printed go.
   std::string bytes = out.str();
   EXPECT_EQ(bytes.find("\x1b[J"), std::string::npos) << "the block never lost a line";
-  for (std::size_t at; (at = bytes.find("\x1b[2K")) != std::string::npos;) bytes.erase(at, 4);
+  const auto eraseAll = [&](std::string_view what) {
+    for (std::size_t at; (at = bytes.find(what)) != std::string::npos;) bytes.erase(at, what.size());
+  };
+  eraseAll("\x1b[2K");
+  eraseAll("\x1b[B\x1b[B\x1b[2A");  // the way down and back up over a block, before a printed line
   std::vector<std::int64_t> last(kBars, -1);
   std::size_t blocks = 0;
   int printed = 0;

@@ -58,13 +58,9 @@ class OptionsBar : public testing::Test {
     return meterline::renderProgressBar(style, Progress<>{done, todo, {}}, Timing{}, Measure::Columns).str();
   }
 
-  std::string written() {
-    std::string bytes = out.str();
-    out.str("");
-    return bytes;
-  }
+  std::string written() { return out.take(); }
 
-  std::ostringstream out;
+  meterline::testing::DrawnStream out;
   FakePlatform platform;
   Style<> style;
   BarOptions options;

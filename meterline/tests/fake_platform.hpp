@@ -1,11 +1,14 @@
-// A platform for tests of live bars: a clock that moves only when told to, and terminals of
-// chosen widths, on standard output and on the bar's own stream.
+// For tests of live bars: a platform whose clock moves only when told to, with terminals of
+// chosen widths, on standard output and on the bar's own stream; and a string stream to draw
+// on, read a drawing at a time.
 #pragma once
 
 #include <chrono>
 #include <cstdint>
 #include <optional>
 #include <ostream>
+#include <sstream>
+#include <string>
 
 #include "meterline/platform.hpp"
 
@@ -30,6 +33,17 @@ class FakePlatform : public meterline::Platform {
   std::optional<std::int64_t> streamColumns;  // of the terminal the bar's stream writes to
   mutable int widthQueries = 0;
   mutable int streamWidthQueries = 0;
+};
+
+// What a bar wrote, taken out as it is read.
+class DrawnStream : public std::ostringstream {
+ public:
+  // What was written since the last call.
+  std::string take() {
+    std::string bytes = str();
+    str("");
+    return bytes;
+  }
 };
 
 }  // namespace meterline::testing

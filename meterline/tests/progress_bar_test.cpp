@@ -71,13 +71,9 @@ class LiveBar : public testing::Test {
   }
 
   // What the bar wrote since the last call.
-  std::string written() {
-    std::string bytes = out.str();
-    out.str("");
-    return bytes;
-  }
+  std::string written() { return out.take(); }
 
-  std::ostringstream out;
+  meterline::testing::DrawnStream out;
   FakePlatform platform;
   Style<> style;
 };

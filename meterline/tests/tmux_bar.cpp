@@ -12,7 +12,7 @@
 //                   until its terminal is 60 columns wide, then completes;
 //   throw           a loop under withProgress that throws halfway, and a line after it;
 //   group           three bars of a group, each run by a thread of its own that prints a line
-//                   above the group halfway;
+//                   (two for the third) above the group halfway;
 // then sets the terminal's title to "meterline-bar-done", which the test waits for, and sleeps
 // until its session is ended.
 #include <chrono>
@@ -104,7 +104,10 @@ void group() {
       for (std::int64_t i = 1; i <= kSteps; ++i) {
         std::this_thread::sleep_for(10ms);
         meterline::incProgress(bar, 1);
-        if (i == kSteps / 2) meterline::println(group, std::string(name) + " halfway");
+        if (i == kSteps / 2) {
+          const std::string text = std::string(name) + " halfway";
+          meterline::println(group, text == "three halfway" ? text + "\n  (two lines)" : text);
+        }
       }
     });
   }

@@ -64,10 +64,10 @@ class Canvas {
   std::ostream& out() const noexcept { return out_; }
   Layout layout() const noexcept { return layout_; }
 
+  // Everything below is called with the lock held.
+
   // The terminal's width as last asked, or nothing.
   std::optional<std::int64_t> columns() const noexcept { return columns_; }
-
-  // Everything below is called with the lock held.
 
   // How lines are rendered for the drawing about to be made; asks the terminal's width again
   // when it is followed.

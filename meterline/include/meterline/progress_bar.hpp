@@ -244,6 +244,7 @@ ProgressBar<Custom> addOptionsBar(const std::shared_ptr<Canvas>& canvas, Style<C
                                   double refreshDelay, Progress<Custom> initial) {
   Style<Custom> kept = style;
   if (auto* terminal = std::get_if<TerminalWidth>(&kept.styleWidth)) {
+    const std::lock_guard lock(canvas->mutex());  // the bars drawing may ask the width anew
     if (const auto columns = canvas->columns()) terminal->width = *columns;
   }
   return addBar(canvas, std::move(kept), std::move(style), refreshDelay, std::move(initial));
