@@ -145,7 +145,7 @@ TEST_F(Group, WritesPlainLinesOffATerminal) {
 // drawing is a whole block of three lines, each bar's count only grows, and every unit counts.
 TEST(BarGroupConcurrency, EveryUpdateCountsAndEveryDrawingIsAWholeBlock) {
   constexpr int kBars = 3;
-  constexpr std::int64_t kPerBar = 2'000;
+  constexpr std::int64_t kPerBar = 1'000;
   meterline::BarOptions options;
   options.offTerminal = meterline::Output::Live;
   std::ostringstream out;
@@ -162,7 +162,7 @@ TEST(BarGroupConcurrency, EveryUpdateCountsAndEveryDrawingIsAWholeBlock) {
     threads.emplace_back([bar = bars[std::size_t(i)], i, &group] {
       for (std::int64_t k = 1; k <= kPerBar; ++k) {
         meterline::incProgress(bar, 1);
-        if (k % 500 == 0) meterline::println(group, "bar " + std::to_string(i) + " at " + std::to_string(k));
+        if (k % 250 == 0) meterline::println(group, "bar " + std::to_string(i) + " at " + std::to_string(k));
       }
     });
   }
