@@ -68,16 +68,15 @@
 // - Its ending: a complete bar ends its line once, and draws no more. When the last copy of
 //   an unended bar goes (a scope left early, by an exception too), its line ends as last drawn.
 //
-// A live bar with options draws as a block of one line: "\x1b[J" (erase to the end of the
-// screen), the line, then "\r"; on completion "\n" in place of "\r", or only the erasure
-// when the style clears. Several such bars can share one block (see bar_group.hpp).
+// A live bar with options draws as a block of one line (see canvas.hpp): "\x1b[2K" (erase the
+// line), the line, then "\r"; on completion "\n" in place of "\r", or, when the style clears,
+// only an erasure. Several such bars can share one block (see bar_group.hpp).
 #pragma once
 
 #include <concepts>
 #include <cstdint>
 #include <exception>
 #include <functional>
-#include <limits>
 #include <memory>
 #include <mutex>
 #include <ostream>
