@@ -7,7 +7,8 @@
 //
 // The bar counts an element when the iterator moves past it, after the loop's body has run, so
 // the bar reaches its total when the last element is done, not when it starts; an early
-// `break` leaves the bar where the finished elements put it. Each step is one `incProgress`
+// `break` leaves the bar where the finished elements put it (a `BarGuard` on a bar of one's
+// own ends its line then, see progress_bar.hpp). Each step is one `incProgress`
 // (see progress_bar.hpp): a clock read and the bar's lock, drawing only when due or complete.
 //
 // The view yields the range's own elements (references into it for a container) and holds a
