@@ -25,6 +25,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <iterator>
 #include <random>
 #include <stdexcept>
 #include <string>
@@ -860,6 +861,45 @@ TEST(Splitcat, KeepsOneBarLineOnATerminal) {
   EXPECT_EQ(bar.substr(0, close + 1), "[" + std::string(close - 1, '=') + "]") << bar;
   EXPECT_TRUE(bar.substr(close).starts_with("] 100% ")) << bar;
   EXPECT_EQ(bar.size(), 60u) << bar;
+}
+
+// The manual -------------------------------------------------------------------------------------
+
+// Every `$ command` of the manual's sh blocks, run by bash with this splitcat first on the PATH,
+// writes exactly the lines that follow it there.
+TEST(Splitcat, DoesWhatItsManualShows) {
+  std::ifstream file(SPLITCAT_MANUAL);
+  ASSERT_TRUE(file) << SPLITCAT_MANUAL;
+  const std::string manual(std::istreambuf_iterator<char>(file), {});
+  const Files files;
+  const std::string path = std::filesystem::path(SPLITCAT).parent_path().string();
+  std::string command, expected;
+  int examples = 0;
+  const auto check = [&] {
+    if (command.empty()) return;
+    const std::string script = files.write("example.sh", "PATH=" + path + ":$PATH\nset -o pipefail\n" + command + "\n");
+    const auto result = meterline::testing::runCommand("bash " + script + " 2>&1");
+    EXPECT_EQ(result.status, 0) << command;
+    EXPECT_EQ(result.output, expected) << command;
+    ++examples;
+    command.clear();
+    expected.clear();
+  };
+  bool inExample = false;
+  for (const std::string_view line : split::endBy("\n", std::string_view(manual))) {
+    if (!inExample) {
+      inExample = line == "```sh";
+    } else if (line == "```") {
+      check();
+      inExample = false;
+    } else if (line.starts_with("$ ")) {
+      check();
+      command = line.substr(2);
+    } else {
+      expected += std::string(line) + "\n";
+    }
+  }
+  EXPECT_GT(examples, 0) << "no example found";
 }
 
 // Long lines and a gigabyte ---------------------------------------------------------------------
