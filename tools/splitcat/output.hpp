@@ -64,8 +64,17 @@ class Output {
   void piece(std::string_view bytes, bool opens, bool closes) {
     if (layout_.json) return jsonPiece(bytes, opens, closes);
     if (opens && layout_.records && pieces_++ > 0) put(layout_.separator);
+    const bool terminated = closes && !layout_.records;
+    // Most pieces are short: copied without a call, the terminator behind them.
+    if (bytes.size() < kShort && kBufferSize - used_ > kShort) {
+      char* const to = buffer_.get() + used_;
+      copyShort(to, bytes.data(), bytes.size());
+      to[bytes.size()] = layout_.terminator;
+      used_ += bytes.size() + terminated;
+      return;
+    }
     put(bytes);
-    if (closes && !layout_.records) put(layout_.terminator);
+    if (terminated) put(layout_.terminator);
   }
   // The end of a record, in record mode.
   void endRecord();
@@ -82,6 +91,26 @@ class Output {
 
  private:
   enum class State { Open, Closed, Failed };
+
+  static constexpr std::size_t kShort = 32;
+
+  // Copies n < kShort bytes as two moves of fixed size that may overlap.
+  static void copyShort(char* to, const char* from, std::size_t n) {
+    if (n >= 16) {
+      std::memcpy(to, from, 16);
+      std::memcpy(to + n - 16, from + n - 16, 16);
+    } else if (n >= 8) {
+      std::memcpy(to, from, 8);
+      std::memcpy(to + n - 8, from + n - 8, 8);
+    } else if (n >= 4) {
+      std::memcpy(to, from, 4);
+      std::memcpy(to + n - 4, from + n - 4, 4);
+    } else if (n > 0) {
+      to[0] = from[0];
+      to[n / 2] = from[n / 2];
+      to[n - 1] = from[n - 1];
+    }
+  }
 
   void put(std::string_view bytes) {
     if (bytes.size() > kBufferSize - used_) return putLong(bytes);
