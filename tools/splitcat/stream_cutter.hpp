@@ -26,12 +26,12 @@
 //   the whole input, or a blank field that was handed on before the restart, so the rest is cut
 //   with initBlankPolicy = DropBlank.
 //
-// A piece that starts before the restart point and goes on behind it is open: its first bytes
-// are handed on, and the rest's first piece, which then starts at the restart point, continues
-// it. The cutter restarts where the last piece it can hand on whole starts; when that would
-// hold more than the caller allows, it finds the structure of what it holds (the texts and
-// the delimiter runs, from a cut that keeps everything) and restarts as far on as it can,
-// inside a text or a run.
+// The cutter restarts behind the last piece it hands on whole, or where the first piece that
+// more input could change starts. When that would hold more than the caller allows, it finds
+// the structure of what it holds (the texts and delimiter runs, from a cut that keeps
+// everything) and restarts as far on as it can, inside a text or a run. A piece that starts
+// before the restart point and goes on behind it is then open: its first bytes are handed on,
+// and the rest's first piece, which starts at the restart point, continues it.
 #pragma once
 
 #include <algorithm>

@@ -306,6 +306,22 @@ TEST(Splitcat, WritesThePiecesTheLibraryCutsForEveryOption) {
   }
 }
 
+// splitcat run with `arguments` on `input`, which succeeds and writes `expected`.
+struct Case {
+  std::vector<std::string> arguments;
+  std::string input;
+  std::string expected;
+};
+
+template <std::size_t N>
+void expectOutputs(const Case (&cases)[N]) {
+  for (const Case& c : cases) {
+    const Finished result = run(c.arguments, c.input);
+    EXPECT_EQ(result.status, 0) << ::testing::PrintToString(c.arguments) << ": " << result.err;
+    EXPECT_EQ(result.out, c.expected) << ::testing::PrintToString(c.arguments);
+  }
+}
+
 // A line end (a zero byte with -z) that ends an input ends its last piece or record; an empty
 // input has none; each input is split on its own, in every mode.
 TEST(Splitcat, EndsEachInputWhereItEnds) {
@@ -313,11 +329,7 @@ TEST(Splitcat, EndsEachInputWhereItEnds) {
   const std::string a = files.write("a", "1,2\n3");  // no line end at the end
   const std::string b = files.write("b", "4,5\n");
   const std::string empty = files.write("empty", "");
-  const struct {
-    std::vector<std::string> arguments;
-    std::string input;
-    std::string expected;
-  } cases[] = {
+  const Case cases[] = {
       {{"--one-of", ","}, "a,b\n", "a\nb\n"},
       {{"--one-of", ","}, "a,b", "a\nb\n"},
       {{"--one-of", ","}, "a,\n", "a\n\n"},
@@ -340,11 +352,7 @@ TEST(Splitcat, EndsEachInputWhereItEnds) {
       {{"-d", ",", "-f", "1", a, b, empty}, "", "1\n3\n4\n"},
       {{"--json", "--one-of", ",", a, b}, "", "[\"1\",\"2\\n3\",\"4\",\"5\"]\n"},
   };
-  for (const auto& c : cases) {
-    const Finished result = run(c.arguments, c.input);
-    EXPECT_EQ(result.status, 0) << ::testing::PrintToString(c.arguments) << ": " << result.err;
-    EXPECT_EQ(result.out, c.expected) << ::testing::PrintToString(c.arguments);
-  }
+  expectOutputs(cases);
 }
 
 // The block cutter --------------------------------------------------------------------------
@@ -472,11 +480,7 @@ TEST(Splitcat, PiecesAcrossReadBlocksAreWhole) {
 // Records and fields -----------------------------------------------------------------------------
 
 TEST(Splitcat, WritesTheChosenFieldsOfEachRecord) {
-  const struct {
-    std::vector<std::string> arguments;
-    std::string input;
-    std::string expected;
-  } cases[] = {
+  const Case cases[] = {
       {{"-d,", "-f2"}, "a,b,c\n", "b\n"},
       {{"-d", ",", "-f", "3,1"}, "a,b,c\n", "a,c\n"},  // in the record's order, as cut writes them
       {{"-d,", "-f-2"}, "a,b,c\n", "a,b\n"},
@@ -500,11 +504,7 @@ TEST(Splitcat, WritesTheChosenFieldsOfEachRecord) {
       {{"-z", "-d,", "-f2"}, std::string("a,b\0c,d", 7), std::string("b\0d\0", 4)},
       {{"-z", "-d,", "-f2", "--json"}, std::string("a,b\nc\0", 6), "[\"b\\nc\"]\n"},
   };
-  for (const auto& c : cases) {
-    const Finished result = run(c.arguments, c.input);
-    EXPECT_EQ(result.status, 0) << ::testing::PrintToString(c.arguments) << ": " << result.err;
-    EXPECT_EQ(result.out, c.expected) << ::testing::PrintToString(c.arguments);
-  }
+  expectOutputs(cases);
 }
 
 // Generated CSV against cut and awk, byte for byte: empty fields, quoted text with commas
