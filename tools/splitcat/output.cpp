@@ -68,7 +68,9 @@ void Output::endRecord() {
     put(']');
     put('\n');
   } else {
-    put(layout_.terminator);
+    // The terminator is owed, so that the next record may go on with the text as it stands.
+    if (owesTerminator_) settle();
+    owesTerminator_ = true;
   }
   pieces_ = 0;
 }
@@ -79,6 +81,11 @@ void Output::finish() {
 }
 
 void Output::flush() {
+  settle();
+  drain();
+}
+
+void Output::drain() {
   const std::size_t n = used_;
   used_ = 0;
   writeOut(buffer_.get(), n);
@@ -90,7 +97,7 @@ void Output::write(std::string_view text) {
 }
 
 void Output::putLong(std::string_view bytes) {
-  flush();
+  drain();
   if (bytes.size() >= kBufferSize) return writeOut(bytes.data(), bytes.size());
   std::memcpy(buffer_.get(), bytes.data(), bytes.size());
   used_ = bytes.size();

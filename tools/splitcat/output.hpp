@@ -1,10 +1,12 @@
 // splitcat's output: pieces and records written to a file descriptor through one large buffer.
 //
+//   const std::string_view text = "alpha\nbeta,gamma";
 //   splitcat::Output out(STDOUT_FILENO, splitcat::Layout::ofStream('\n', false));
-//   out.piece("alpha", true, true);          // alpha\n
-//   out.piece("be", true, false);            // a piece handed on in fragments:
-//   out.piece("ta", false, true);            // beta\n
-//   out.finish();                            // written out
+//   out.piece(text.substr(0, 5), true, true);    // alpha\n
+//   out.piece(text.substr(6, 2), true, false);   // a piece handed on in fragments:
+//   out.piece(text.substr(8, 2), false, true);   // beta\n
+//   out.settle();                                // before `text` changes
+//   out.finish();                                // written out
 //
 //   splitcat::Output json(STDOUT_FILENO, splitcat::Layout::ofRecords("\t", '\n', true));
 //   json.piece("caf\xc3\xa9", true, true);   // ["café"
@@ -15,8 +17,14 @@
 // JSON is one string of one array. In record mode the pieces of a record are its fields, joined
 // by the separator and followed by the terminator, or with JSON one array per line.
 //
+// Pieces are views into the text being cut, and most of the output is often that text as it
+// stands: lines followed by their own line ends, fields joined by the delimiter that separated
+// them. So a piece is not copied at once: while the text holds, between one piece and the next,
+// exactly the bytes to be written between them, the two go out as one stretch of the text, copied
+// (or, when long, written) in one go once something else comes, or at `settle`.
+//
 // Writes go to the descriptor only when the buffer is full, when `flush` or `finish` is called,
-// and for bytes that do not fit in the buffer, which go out directly.
+// and for stretches too long for the buffer, which go out directly.
 //
 // In JSON, each piece is a string: '"', '\' and the control characters are escaped, valid
 // UTF-8 passes unchanged, and each byte that is not part of a valid UTF-8 sequence (a stray
@@ -32,6 +40,7 @@
 // errno value. Either way nothing is retried.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstring>
 #include <memory>
@@ -60,21 +69,37 @@ class Output {
   Output(const Output&) = delete;
   Output& operator=(const Output&) = delete;
 
-  // A piece, or a fragment of one: `opens` at its start, `closes` at its end.
+  // A piece, or a fragment of one: `opens` at its start, `closes` at its end. Pieces are not
+  // copied at once: between two calls of `settle`, they must lie in one text, in its order.
   void piece(std::string_view bytes, bool opens, bool closes) {
     if (layout_.json) return jsonPiece(bytes, opens, closes);
-    if (opens && layout_.records && pieces_++ > 0) put(layout_.separator);
-    const bool terminated = closes && !layout_.records;
-    // Most pieces are short: copied without a call, the terminator behind them.
-    if (bytes.size() < kShort && kBufferSize - used_ > kShort) {
-      char* const to = buffer_.get() + used_;
-      copyShort(to, bytes.data(), bytes.size());
-      to[bytes.size()] = layout_.terminator;
-      used_ += bytes.size() + terminated;
+    // What goes between the last piece and this one: its terminator, or a separator.
+    std::string_view between;
+    if (owesTerminator_)
+      between = std::string_view(&layout_.terminator, 1);
+    else if (opens && layout_.records && pieces_ > 0)
+      between = layout_.separator;
+    pieces_ += opens;
+    owesTerminator_ = closes && !layout_.records;
+    // Where the text holds just that between them, the two go out as the text stands.
+    if (spanEnd_ != nullptr && spanEnd_ + between.size() == bytes.data() &&
+        std::equal(between.begin(), between.end(), spanEnd_)) {
+      spanEnd_ = bytes.data() + bytes.size();
       return;
     }
-    put(bytes);
-    if (terminated) put(layout_.terminator);
+    putSpan();
+    if (between.size() == 1)
+      put(between[0]);
+    else
+      put(between);
+    spanBegin_ = bytes.data();
+    spanEnd_ = bytes.data() + bytes.size();
+  }
+  // Copies what is pending of the text into the buffer: before the text changes.
+  void settle() {
+    putSpan();
+    if (owesTerminator_) put(layout_.terminator);
+    owesTerminator_ = false;
   }
   // The end of a record, in record mode.
   void endRecord();
@@ -93,6 +118,8 @@ class Output {
   enum class State { Open, Closed, Failed };
 
   static constexpr std::size_t kShort = 32;
+  // Spans at least this long are written from the text, not copied.
+  static constexpr std::size_t kDirect = 64 << 10;
 
   // Copies n < kShort bytes as two moves of fixed size that may overlap.
   static void copyShort(char* to, const char* from, std::size_t n) {
@@ -112,16 +139,34 @@ class Output {
     }
   }
 
+  // Writes the pending span of the text.
+  void putSpan() {
+    const std::size_t n = std::size_t(spanEnd_ - spanBegin_);
+    if (n < kShort && kBufferSize - used_ > kShort) {
+      copyShort(buffer_.get() + used_, spanBegin_, n);
+      used_ += n;
+    } else if (n >= kDirect) {
+      drain();
+      writeOut(spanBegin_, n);
+    } else {
+      put(std::string_view(spanBegin_, n));
+    }
+    spanBegin_ = spanEnd_ = nullptr;
+  }
+
   void put(std::string_view bytes) {
+    if (bytes.empty()) return;  // its data() may be null, which memcpy must not be given
     if (bytes.size() > kBufferSize - used_) return putLong(bytes);
     std::memcpy(buffer_.get() + used_, bytes.data(), bytes.size());
     used_ += bytes.size();
   }
   void put(char c) {
-    if (used_ == kBufferSize) flush();
+    if (used_ == kBufferSize) drain();
     buffer_[used_++] = c;
   }
   void putLong(std::string_view bytes);
+  // Writes out the buffer.
+  void drain();
   void writeOut(const char* bytes, std::size_t n);
 
   void jsonPiece(std::string_view bytes, bool opens, bool closes);
@@ -139,6 +184,11 @@ class Output {
   std::unique_ptr<char[]> buffer_;
   std::size_t used_ = 0;
   std::size_t pieces_ = 0;  // of the record (in stream mode, of the JSON array) so far
+
+  // The output goes on with this stretch of the text, then the terminator if it is owed.
+  const char* spanBegin_ = nullptr;
+  const char* spanEnd_ = nullptr;
+  bool owesTerminator_ = false;
 
   unsigned char pending_[4]{};
   int pendingSize_ = 0;

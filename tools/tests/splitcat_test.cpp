@@ -145,6 +145,8 @@ Finished run(const std::vector<std::string>& arguments, std::string_view input =
   Child child(arguments);
   std::string out, err;
   std::size_t sent = 0;
+  // A write takes what the pipe has room for and no more, so that reading goes on meanwhile.
+  fcntl(child.input(), F_SETFL, O_NONBLOCK);
   if (input.empty()) child.closeInput();
   bool outOpen = true, errOpen = true;
   char buffer[1 << 16];
@@ -157,9 +159,9 @@ Finished run(const std::vector<std::string>& arguments, std::string_view input =
     for (const pollfd& p : fds) {
       if (p.revents == 0) continue;
       if (p.fd == child.input()) {
-        const ssize_t n = write(p.fd, input.data() + sent, std::min<std::size_t>(input.size() - sent, 1 << 16));
+        const ssize_t n = write(p.fd, input.data() + sent, input.size() - sent);
         if (n > 0) sent += std::size_t(n);
-        if (n < 0 || sent == input.size()) child.closeInput();
+        if ((n < 0 && errno != EAGAIN) || sent == input.size()) child.closeInput();
         continue;
       }
       const ssize_t n = read(p.fd, buffer, sizeof buffer);
