@@ -759,7 +759,9 @@ TEST(Splitcat, PrintsHelpAndVersion) {
     const Finished result = run({"--lines", help});
     EXPECT_EQ(result.status, 0);
     EXPECT_TRUE(result.out.starts_with("Usage: splitcat [OPTION]... [FILE]...\n")) << result.out;
-    EXPECT_NE(result.out.find("--windows N:STEP"), std::string::npos);
+    for (const char* option : {"--windows N:STEP", "-d, --delimiter STR", "-f, --fields LIST",
+                               "--output-delimiter STR", "-s, --only-delimited", "--max-record BYTES"})
+      EXPECT_NE(result.out.find(option), std::string::npos) << option;
   }
   const Finished version = run({"--version"});
   EXPECT_EQ(version.status, 0);
