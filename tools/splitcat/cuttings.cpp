@@ -135,16 +135,8 @@ class RecordCutting final : public Cutting {
       if (end == std::string_view::npos) return text.size();
       at = end + 1;
     }
-    // The records: all but the text after the last terminator, which is one too at the end
-    // unless it is empty.
     const std::string_view rest = text.substr(at);
-    std::string_view last;
-    bool any = false;
-    for (const std::string_view line : split::split(lines_, rest)) {
-      if (any) record(last);
-      last = line;
-      any = true;
-    }
+    const std::string_view last = records(rest);
     if (ended) {
       if (!last.empty()) record(last);
       return text.size();
@@ -153,6 +145,19 @@ class RecordCutting final : public Cutting {
   }
 
  private:
+  // Writes the records of `text` but the text after the last terminator, which it returns: a
+  // record too at the end of the input, unless it is empty.
+  [[gnu::flatten]] std::string_view records(std::string_view text) {
+    std::string_view last;
+    bool any = false;
+    for (const std::string_view line : split::split(lines_, text)) {
+      if (any) record(last);
+      last = line;
+      any = true;
+    }
+    return last;
+  }
+
   // How much of a record that goes on in the next stretch to let go: its start, once it is too
   // long to hold, is written as it is cut, if every field is written.
   std::size_t partial(std::string_view line) {

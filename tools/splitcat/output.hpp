@@ -83,7 +83,8 @@ class Output {
     owesTerminator_ = closes && !layout_.records;
     // Where the text holds just that between them, the two go out as the text stands.
     if (spanEnd_ != nullptr && spanEnd_ + between.size() == bytes.data() &&
-        std::equal(between.begin(), between.end(), spanEnd_)) {
+        (between.size() == 1 ? *spanEnd_ == between[0]
+                             : std::equal(between.begin(), between.end(), spanEnd_))) {
       spanEnd_ = bytes.data() + bytes.size();
       return;
     }

@@ -40,6 +40,7 @@
 #include <cstdint>
 #include <optional>
 #include <string_view>
+#include <tuple>
 #include <utility>
 
 #include "split/split.hpp"
@@ -92,31 +93,11 @@ class StreamCutter {
     // A match that starts at or before `settled` lies in `text`, so the engine has found it.
     const std::size_t settled = text.size() - length_;
 
-    // Every piece that starts at or before `settled` is handed on but the last, which is handed
-    // on too if it ends there as well. The cut restarts where the last one handed on ends, or
-    // where the one held back starts; where nothing is handed on and nothing let go, it stays
-    // where it stands.
+    // The cut restarts behind the pieces handed on, or where it stands when there are none.
     std::size_t keep = 0;
     bool handedOn = false;
     withPieces(text, 0, [&](auto&& pieces) {
-      std::string_view last;
-      bool any = false;
-      for (const std::string_view piece : pieces) {
-        if (offset(text, piece) > settled) break;
-        if (any) {
-          emit(sink, text, last, true);
-          handedOn = true;
-        }
-        last = piece;
-        any = true;
-      }
-      if (!any) return;
-      keep = offset(text, last);
-      if (keep + last.size() <= settled) {
-        emit(sink, text, last, true);
-        handedOn = true;
-        keep += last.size();
-      }
+      std::tie(keep, handedOn) = handOnSettled(text, settled, pieces, sink);
     });
     if (handedOn || keep > 0) restartAt(delimitersBefore(text, keep));
     if (text.size() - keep > hold) keep = breakUp(text, keep, settled, sink);
@@ -124,6 +105,32 @@ class StreamCutter {
   }
 
  private:
+  // Hands on every piece that starts at or before `settled` but the last, which it hands on too
+  // if it ends there as well. Returns where the cut restarts (where the last piece handed on
+  // ends, or where the one held back starts) and whether anything was handed on. The engine's
+  // steps are inlined into this loop, which runs once per piece.
+  template <class Pieces, class Sink>
+  [[gnu::flatten]] std::pair<std::size_t, bool> handOnSettled(std::string_view text,
+                                                              std::size_t settled,
+                                                              const Pieces& pieces, Sink& sink) {
+    std::string_view last;
+    bool any = false, handedOn = false;
+    for (const std::string_view piece : pieces) {
+      if (offset(text, piece) > settled) break;
+      if (any) {
+        emit(sink, text, last, true);
+        handedOn = true;
+      }
+      last = piece;
+      any = true;
+    }
+    if (!any) return {0, false};
+    const std::size_t start = offset(text, last);
+    if (start + last.size() > settled) return {start, handedOn};
+    emit(sink, text, last, true);
+    return {start + last.size(), true};
+  }
+
   // Calls f with the pieces of text[from..] as the cut from the current restart point gives them.
   template <class F>
   void withPieces(std::string_view text, std::size_t from, F&& f) const {
