@@ -15,6 +15,18 @@ namespace splitcat {
 
 namespace {
 
+// The text of one cut, attached to the output for as long as the cut runs.
+class Attached {
+ public:
+  Attached(Output& out, std::string_view text) : out_(out) { out_.attach(text); }
+  Attached(const Attached&) = delete;
+  Attached& operator=(const Attached&) = delete;
+  ~Attached() { out_.settle(); }
+
+ private:
+  Output& out_;
+};
+
 // A stream cut at delimiters.
 class DelimitedStream final : public Cutting {
  public:
@@ -26,6 +38,7 @@ class DelimitedStream final : public Cutting {
   void begin() override { cutter_.begin(); }
 
   std::size_t cut(std::string_view text, bool ended) override {
+    const Attached attached(out_, text);
     if (text.empty()) return 0;  // at the end: an empty input
     // A line end that may end the input is cut only once it is known whether it does.
     if (terminator_ && text.back() == *terminator_) {
@@ -50,6 +63,7 @@ class ChunkedStream final : public Cutting {
   void begin() override { open_ = 0; }
 
   std::size_t cut(std::string_view text, bool ended) override {
+    const Attached attached(out_, text);
     // The rest of a chunk begun in the last stretch, then chunks of this one, the last of which
     // may go on in the next.
     std::size_t at = 0;
@@ -83,6 +97,7 @@ class WindowedStream final : public Cutting {
   void begin() override { skip_ = 0; }
 
   std::size_t cut(std::string_view text, bool ended) override {
+    const Attached attached(out_, text);
     if (skip_ >= text.size()) {
       skip_ -= text.size();
       return text.size();
@@ -125,6 +140,7 @@ class RecordCutting final : public Cutting {
   void begin() override { streaming_ = false; }
 
   std::size_t cut(std::string_view text, bool ended) override {
+    const Attached attached(out_, text);
     std::size_t at = 0;
     if (streaming_) {
       const std::size_t end = text.find(terminator_);

@@ -85,7 +85,6 @@ bool Reader::read(const std::string& name, Cutting& cutting) {
           !(file.mayWait() && !readable(file.fd())))
         continue;
       const std::size_t keep = cutting.cut(std::string_view(buffer_.data(), used), ended);
-      events_.cut();
       if (ended || events_.stopped()) break;
       std::memmove(buffer_.data(), buffer_.data() + keep, used - keep);
       used -= keep;

@@ -48,8 +48,6 @@ struct InputEvents {
   std::function<void()> waiting;
   // Input `name` could not be read (or not to its end), for the reason given.
   std::function<void(const std::string& name, const std::string& reason)> failed;
-  // A stretch has been cut: the text it was given is about to change.
-  std::function<void()> cut;
   // Whether to stop reading: the output has gone.
   std::function<bool()> stopped;
 };

@@ -66,7 +66,6 @@ int run(const Options& options) {
     if (meter) meter->advance(bytes);
   };
   events.waiting = [&] { out.flush(); };
-  events.cut = [&] { out.settle(); };
   events.stopped = [&] { return out.closed() || out.failed(); };
   events.failed = [&](const std::string& name, const std::string& reason) {
     inputFailed = true;

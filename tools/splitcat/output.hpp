@@ -2,6 +2,7 @@
 //
 //   const std::string_view text = "alpha\nbeta,gamma";
 //   splitcat::Output out(STDOUT_FILENO, splitcat::Layout::ofStream('\n', false));
+//   out.attach(text);
 //   out.piece(text.substr(0, 5), true, true);    // alpha\n
 //   out.piece(text.substr(6, 2), true, false);   // a piece handed on in fragments:
 //   out.piece(text.substr(8, 2), false, true);   // beta\n
@@ -21,7 +22,8 @@
 // stands: lines followed by their own line ends, fields joined by the delimiter that separated
 // them. So a piece is not copied at once: while the text holds, between one piece and the next,
 // exactly the bytes to be written between them, the two go out as one stretch of the text, copied
-// (or, when long, written) in one go once something else comes, or at `settle`.
+// (or, when long, written) in one go once something else comes, or at `settle`. The text is
+// attached for that, and a short stretch is copied as a fixed 16 bytes where the text goes on.
 //
 // Writes go to the descriptor only when the buffer is full, when `flush` or `finish` is called,
 // and for stretches too long for the buffer, which go out directly.
@@ -69,8 +71,10 @@ class Output {
   Output(const Output&) = delete;
   Output& operator=(const Output&) = delete;
 
+  // The text the pieces that follow lie in, in its order, until `settle`.
+  void attach(std::string_view text) { textEnd_ = text.data() + text.size(); }
   // A piece, or a fragment of one: `opens` at its start, `closes` at its end. Pieces are not
-  // copied at once: between two calls of `settle`, they must lie in one text, in its order.
+  // copied at once: they must lie in the text attached.
   void piece(std::string_view bytes, bool opens, bool closes) {
     if (layout_.json) return jsonPiece(bytes, opens, closes);
     // What goes between the last piece and this one: its terminator, or a separator.
@@ -96,11 +100,13 @@ class Output {
     spanBegin_ = bytes.data();
     spanEnd_ = bytes.data() + bytes.size();
   }
-  // Copies what is pending of the text into the buffer: before the text changes.
+  // Copies what is pending of the text attached into the buffer, and lets go of the text:
+  // before it changes.
   void settle() {
     putSpan();
     if (owesTerminator_) put(layout_.terminator);
     owesTerminator_ = false;
+    textEnd_ = nullptr;
   }
   // The end of a record, in record mode.
   void endRecord();
@@ -143,7 +149,14 @@ class Output {
   // Writes the pending span of the text.
   void putSpan() {
     const std::size_t n = std::size_t(spanEnd_ - spanBegin_);
-    if (n < kShort && kBufferSize - used_ > kShort) {
+    if (n == 0) {
+      // Nothing; the span may be no place in the text.
+    } else if (n <= 16 && std::size_t(textEnd_ - spanBegin_) >= 16 && kBufferSize - used_ >= 16) {
+      // One move of a fixed size, whatever the span's: what it copies behind the span is
+      // overwritten by what comes next.
+      std::memcpy(buffer_.get() + used_, spanBegin_, 16);
+      used_ += n;
+    } else if (n < kShort && kBufferSize - used_ > kShort) {
       copyShort(buffer_.get() + used_, spanBegin_, n);
       used_ += n;
     } else if (n >= kDirect) {
@@ -186,6 +199,7 @@ class Output {
   std::size_t used_ = 0;
   std::size_t pieces_ = 0;  // of the record (in stream mode, of the JSON array) so far
 
+  const char* textEnd_ = nullptr;  // of the text attached
   // The output goes on with this stretch of the text, then the terminator if it is owed.
   const char* spanBegin_ = nullptr;
   const char* spanEnd_ = nullptr;
