@@ -144,7 +144,8 @@ class RecordCutting final : public Cutting {
     std::size_t at = 0;
     if (streaming_) {
       const std::size_t end = text.find(terminator_);
-      if (end == std::string_view::npos && !ended) return long_.cut(text, false, Reader::kHold, out_);
+      if (end == std::string_view::npos && !ended)
+        return long_.cut(text, false, Reader::kHold, out_);
       long_.cut(text.substr(0, end), true, Reader::kHold, out_);
       out_.endRecord();
       streaming_ = false;
@@ -217,8 +218,8 @@ class RecordCutting final : public Cutting {
   std::optional<std::int64_t> limit_;
   split::Splitter<char> lines_;
   Records records_;
-  bool streamed_;         // every field is written: a long record may stream
-  StreamCutter long_;     // the fields of a record too long to hold
+  bool streamed_;      // every field is written: a long record may stream
+  StreamCutter long_;  // the fields of a record too long to hold
   bool streaming_ = false;
   std::size_t maxRecord_;
   char terminator_;
@@ -235,8 +236,9 @@ Layout layoutFor(const Options& options) {
 
 std::unique_ptr<Cutting> cuttingFor(const Options& options, Output& out) {
   if (options.records)
-    return std::make_unique<RecordCutting>(std::get<ByDelimiter>(options.strategy), *options.records,
-                                           options.terminator, options.maxRecord, out);
+    return std::make_unique<RecordCutting>(std::get<ByDelimiter>(options.strategy),
+                                           *options.records, options.terminator, options.maxRecord,
+                                           out);
   return std::visit(
       [&](const auto& strategy) -> std::unique_ptr<Cutting> {
         using S = std::decay_t<decltype(strategy)>;

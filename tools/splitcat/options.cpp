@@ -37,7 +37,8 @@ std::int64_t parseCount(std::string_view option, std::string_view text, std::int
 // A list of fields as cut takes it: N, N-M, N- and -M, separated by commas.
 FieldList parseFields(std::string_view option, std::string_view text) {
   const auto wrong = [&] {
-    return UsageError(std::string(option) + ": expected a list of fields such as 2, 1,3 or 2-4,6-, got '" +
+    return UsageError(std::string(option) +
+                      ": expected a list of fields such as 2, 1,3 or 2-4,6-, got '" +
                       std::string(text) + "'");
   };
   // A field number; 0 when the text is empty (a range's missing end).
@@ -251,28 +252,34 @@ class Parser {
     }
     if (strategyOption_ == "--lines") {
       if (recordMode)
-        throw UsageError("--lines does not go with " + recordOption_ +
-                         ": records are lines already; split them with -d, --on, --one-of or --words");
+        throw UsageError(
+            "--lines does not go with " + recordOption_ +
+            ": records are lines already; split them with -d, --on, --one-of or --words");
       strategy_ = ByDelimiter{lines(terminator_), {}, false};
     }
     if (auto* byDelimiter = std::get_if<ByDelimiter>(&*strategy_)) {
       // Applied in the order given: the last of two that set the same policy wins.
-      for (const Modifier modify : modifiers_) byDelimiter->splitter = modify(byDelimiter->splitter);
+      for (const Modifier modify : modifiers_)
+        byDelimiter->splitter = modify(byDelimiter->splitter);
       byDelimiter->limit = limit_;
     } else if (recordMode) {
       throw UsageError(strategyOption_ + " does not go with " + recordOption_ +
                        ": records are split at delimiters");
-    } else if (const auto* windows = std::get_if<Windows>(&*strategy_); windows && windows->size > maxRecord_) {
+    } else if (const auto* windows = std::get_if<Windows>(&*strategy_);
+               windows && windows->size > maxRecord_) {
       throw UsageError("--windows: a window of " + std::to_string(windows->size) +
-                       " bytes is longer than --max-record (" + std::to_string(maxRecord_) + " bytes)");
+                       " bytes is longer than --max-record (" + std::to_string(maxRecord_) +
+                       " bytes)");
     } else if (!policyOption_.empty()) {
       throw UsageError(policyOption_ + " applies to --on, --one-of, --lines and --words, not to " +
                        strategyOption_);
     }
     Options options{std::move(*strategy_), std::nullopt, terminator_, json_, progress_, maxRecord_,
-                    inputs_.empty() ? std::vector<std::string>{"-"} : std::move(inputs_)};
+                    std::move(inputs_)};
+    if (options.inputs.empty()) options.inputs.emplace_back("-");
     if (recordMode)
-      options.records = Records{std::move(fields_), outputDelimiter_.value_or(joiner_), onlyDelimited_};
+      options.records =
+          Records{std::move(fields_), outputDelimiter_.value_or(joiner_), onlyDelimited_};
     return options;
   }
 
