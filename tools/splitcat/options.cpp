@@ -312,62 +312,69 @@ Command parseCommandLine(const std::vector<std::string>& arguments) {
 
 const char* usageText() noexcept {
   return R"(Usage: splitcat [OPTION]... [FILE]...
-Split each FILE (standard input when there is none, and for "-") into pieces and write
-them one per line. With a record option, split each line of the FILEs into fields and
-write the fields chosen, one record per line, as cut and awk -F do.
+Split each FILE (standard input when there is none, and for "-") into pieces
+and write them one per line. With a record option, split each line into fields
+and write the fields chosen, one line per record, as cut and awk -F do.
 
-How to split (one of them; --lines when none is given, tabs in record mode):
-  --on STR            at each occurrence of the bytes STR
-  --one-of CHARS      at each of the bytes in CHARS
-  --lines             into lines (not in record mode)
-  --words             at runs of white space (space, \t, \n, \v, \f, \r), no blank pieces
-  --chunks N          into pieces of N bytes, the last one shorter (not in record mode)
-  --windows N:STEP    into windows of N bytes starting every STEP bytes (whole windows
-                      only; not in record mode)
+How to split (one of them; --lines by default, tabs in record mode):
+  --on STR             at each occurrence of the bytes STR
+  --one-of CHARS       at each of the bytes in CHARS
+  --lines              into lines (not in record mode)
+  --words              at runs of white space (space, \t, \n, \v, \f, \r),
+                       no blank pieces
+  --chunks N           into pieces of N bytes, the last one shorter (not in
+                       record mode)
+  --windows N:STEP     into windows of N bytes starting every STEP bytes,
+                       whole windows only (not in record mode)
 
 Records and fields (each of these chooses record mode):
-  -d, --delimiter STR split each record at STR, as --on does
-  -f, --fields LIST   write only these fields: N, N-M, N- and -M, separated by commas,
-                      counted from 1, written in the order of the record
+  -d, --delimiter STR  split each record at STR, as --on does
+  -f, --fields LIST    write only these fields: N, N-M, N- and -M, separated
+                       by commas, counted from 1, in the order of the record
   --output-delimiter STR
-                      write STR between fields (the delimiter of -d or --on, the first
-                      byte of --one-of, a space for --words)
-  -s, --only-delimited  leave out records in which the delimiter does not occur (they
-                      are written whole otherwise)
-  --records           record mode with every field
-  --max-record BYTES  the most bytes held of one record when fields are chosen, or of
-                      one window (default 64M; K, M and G multiply by 1024)
+                       write STR between fields (by default the delimiter of
+                       -d or --on, the first byte of --one-of, a space for
+                       --words, a tab)
+  -s, --only-delimited leave out records in which the delimiter does not
+                       occur (they are written whole otherwise)
+  --records            record mode with every field
+  --max-record BYTES   the most bytes held of one record whose fields are
+                       chosen, or of one window (default 64M; K, M and G
+                       multiply by 1024)
 
-What becomes of delimiters and blank pieces (with --on, --one-of, --lines, --words and
--d; of two options that decide the same thing, the later one wins):
-  --keep              each delimiter is a piece of its own
-  --keep-left         each delimiter starts the piece after it
-  --keep-right        each delimiter ends the piece before it
-  --condense          a run of adjacent delimiters is one delimiter
-  --drop-inner-blanks no blank piece between adjacent delimiters
-  --drop-blanks       condense, and no blank piece first or last
-  --limit N           split at the first N delimiters only; the rest is the last piece
-                      (in record mode, of each record)
+What becomes of delimiters and blank pieces (with --on, --one-of, --lines,
+--words and -d; of two options that decide the same thing, the later wins):
+  --keep               each delimiter is a piece of its own
+  --keep-left          each delimiter starts the piece after it
+  --keep-right         each delimiter ends the piece before it
+  --condense           a run of adjacent delimiters is one delimiter
+  --drop-inner-blanks  no blank piece between adjacent delimiters
+  --drop-blanks        condense, and no blank piece first or last
+  --limit N            split at the first N delimiters only; the rest is the
+                       last piece (in record mode, of each record)
 
 Output:
-  -z, --null          lines and records end with a zero byte, read and written
-  --json              stream mode: one JSON array of strings; record mode: one array per
-                      record (JSON Lines). A byte that is not part of valid UTF-8 is
-                      written as the escape \udcXX, XX its value in hex
-  --progress          show a progress bar of the bytes read on standard error, with the
-                      percentage done when the inputs are regular files
+  -z, --null           lines and records end with a zero byte, read and
+                       written
+  --json               stream mode: one JSON array of strings; record mode:
+                       one array per record (JSON Lines). A byte that is not
+                       part of valid UTF-8 is written as the escape \udcXX,
+                       XX its value in hex
+  --progress           show a progress bar of the bytes read on standard
+                       error, with the percentage done when the inputs are
+                       regular files
 
-  -h, --help          show this help and exit
-  --version           show the version and exit
+  -h, --help           show this help and exit
+  --version            show the version and exit
 
-Each FILE is split on its own: a last line without a line end ends there. A line end (a
-zero byte with -z) that ends a FILE ends its last piece or record, and an empty FILE has
-none; --chunks and --windows cut every byte as it is.
-Memory holds a read buffer, the output buffer and, when fields are chosen, one record;
-pieces of any length stream through.
+Each FILE is split on its own: a last line without a line end ends there. A
+line end (a zero byte with -z) that ends a FILE ends its last piece or record,
+and an empty FILE has none; --chunks and --windows cut every byte as it is.
+Memory holds a read buffer, the output buffer and, when fields are chosen, one
+record; pieces of any length stream through.
 Output to a pipe that closes ends splitcat quietly with status 0.
-Exit status: 0 on success, 1 if an input could not be read or the output could not be
-written (the other inputs are still read), 2 for a bad command line.
+Exit status: 0 on success, 1 if an input could not be read or the output could
+not be written (the other inputs are still read), 2 for a bad command line.
 )";
 }
 

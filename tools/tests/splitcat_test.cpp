@@ -762,6 +762,9 @@ TEST(Splitcat, PrintsHelpAndVersion) {
     for (const char* option : {"--windows N:STEP", "-d, --delimiter STR", "-f, --fields LIST",
                                "--output-delimiter STR", "-s, --only-delimited", "--max-record BYTES"})
       EXPECT_NE(result.out.find(option), std::string::npos) << option;
+    // It fits a terminal of 80 columns.
+    for (std::string_view line : split::endBy("\n", std::string_view(result.out)))
+      EXPECT_LT(line.size(), 80u) << line;
   }
   const Finished version = run({"--version"});
   EXPECT_EQ(version.status, 0);
