@@ -932,6 +932,11 @@ TEST(Splitcat, RefusesARecordLongerThanItMayHold) {
   const Finished all = run({"-d,", "--records", "--max-record", "1M", first});
   EXPECT_EQ(all.status, 0) << all.err;
   EXPECT_TRUE(all.out == text) << "the records differ";
+  const Finished json = run({"-d,", "--records", "--json", "--max-record", "1M", first});
+  EXPECT_EQ(json.status, 0) << json.err;
+  const std::vector<std::string_view> lines = split::endBy("\n", std::string_view(json.out));
+  ASSERT_EQ(lines.size(), 3u);
+  EXPECT_EQ(parseJsonStrings(lines[1]), Pieces({std::string(3 << 20, 'y'), "2"}));
 }
 
 // Lines of 0 to 120 letters and spaces, `size` bytes in all, the last one ended by a newline.
