@@ -6,7 +6,7 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <memory>
+#include <cstring>
 #include <utility>
 
 namespace splitcat {
@@ -21,91 +21,80 @@ bool readable(int fd) {
   return ::poll(&p, 1, 0) != 0;
 }
 
-// The inputs, opened one at a time as the previous one ends.
-class Reader {
+// An open input, closed at the end of the scope (standard input is left open).
+class OpenFile {
  public:
-  Reader(std::vector<std::string> names, InputEvents events)
-      : names_(std::move(names)), events_(std::move(events)) {}
-  Reader(const Reader&) = delete;
-  Reader& operator=(const Reader&) = delete;
-  ~Reader() { close(); }
-
-  // The next block of input; empty once every input is done.
-  std::string next() {
-    for (;;) {
-      if (fd_ < 0 && !openNext()) return {};
-      std::string block(kBlockSize, '\0');
-      std::size_t filled = 0;
-      bool ended = false;
-      while (filled < block.size()) {
-        if (filled == 0 && mayWait_ && events_.waiting && !readable(fd_)) events_.waiting();
-        const ssize_t n = ::read(fd_, block.data() + filled, block.size() - filled);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) {
-          if (n < 0) fail(errno);
-          ended = true;
-          break;
-        }
-        filled += std::size_t(n);
-        // A pipe or a terminal gives what it has now: the block ends there rather than wait.
-        if (mayWait_ && !readable(fd_)) break;
-      }
-      if (ended) close();
-      if (filled == 0) continue;
-      block.resize(filled);
-      // A short block does not keep a whole block's memory.
-      if (filled < kBlockSize) block.shrink_to_fit();
-      if (events_.read) events_.read(std::int64_t(filled));
-      return block;
-    }
+  explicit OpenFile(const std::string& name)
+      : fd_(isStandardInput(name) ? STDIN_FILENO : ::open(name.c_str(), O_RDONLY | O_CLOEXEC)) {
+    struct stat status {};
+    if (fd_ >= 0) mayWait_ = ::fstat(fd_, &status) != 0 || !S_ISREG(status.st_mode);
   }
+  OpenFile(const OpenFile&) = delete;
+  OpenFile& operator=(const OpenFile&) = delete;
+  ~OpenFile() {
+    if (fd_ > STDIN_FILENO) ::close(fd_);
+  }
+
+  int fd() const noexcept { return fd_; }
+  // A pipe or a terminal, whose reads may wait for more.
+  bool mayWait() const noexcept { return mayWait_; }
 
  private:
-  // Opens the next input that can be opened; false when there is none left.
-  bool openNext() {
-    while (next_ < names_.size()) {
-      name_ = names_[next_++];
-      fd_ = isStandardInput(name_) ? STDIN_FILENO : ::open(name_.c_str(), O_RDONLY | O_CLOEXEC);
-      if (fd_ < 0) {
-        fail(errno);
-        continue;
-      }
-      struct stat status {};
-      mayWait_ = ::fstat(fd_, &status) != 0 || !S_ISREG(status.st_mode);
-      return true;
-    }
-    return false;
-  }
-
-  void close() {
-    if (fd_ >= 0 && fd_ != STDIN_FILENO) ::close(fd_);
-    fd_ = -1;
-  }
-
-  void fail(int error) {
-    if (events_.failed) events_.failed(name_, error);
-  }
-
-  std::vector<std::string> names_;
-  InputEvents events_;
-  std::size_t next_ = 0;
-  std::string name_;  // of the input open, or last tried
-  int fd_ = -1;
+  int fd_;
   bool mayWait_ = false;
 };
 
-fp::List<char> blocksFrom(std::shared_ptr<Reader> reader) {
-  return fp::List<char>::lazy([reader = std::move(reader)]() -> fp::List<char> {
-    std::string block = reader->next();
-    if (block.empty()) return {};
-    return fp::append(fp::List<char>::from(std::move(block)), blocksFrom(reader));
-  });
-}
-
 }  // namespace
 
-fp::List<char> readInputs(std::vector<std::string> names, InputEvents events) {
-  return blocksFrom(std::make_shared<Reader>(std::move(names), std::move(events)));
+Reader::Reader(InputEvents events) : events_(std::move(events)), buffer_(kBufferSize) {}
+
+bool Reader::read(const std::string& name, Cutting& cutting) {
+  const OpenFile file(name);
+  if (file.fd() < 0) {
+    events_.failed(name, std::strerror(errno));
+    return false;
+  }
+  bool whole = true;
+  cutting.begin();
+  std::size_t used = 0;   // bytes kept by the last cut, at the buffer's start
+  std::size_t stuck = 0;  // what the last cut kept when it settled nothing
+  try {
+    for (;;) {
+      if (used == buffer_.size()) buffer_.resize(2 * buffer_.size());
+      bool ended = false;
+      const std::size_t before = used;
+      while (used < buffer_.size()) {
+        if (used == before && file.mayWait() && !readable(file.fd())) events_.waiting();
+        const ssize_t n = ::read(file.fd(), buffer_.data() + used, buffer_.size() - used);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) {
+          if (n < 0) {
+            events_.failed(name, std::strerror(errno));
+            whole = false;
+          }
+          ended = true;
+          break;
+        }
+        used += std::size_t(n);
+        // A pipe or a terminal gives what it has now: the stretch ends there rather than wait.
+        if (file.mayWait() && !readable(file.fd())) break;
+      }
+      if (used > before) events_.read(std::int64_t(used - before));
+      // What settled nothing is cut again once it has doubled, or nothing more is there yet.
+      if (!ended && used < 2 * stuck && used < buffer_.size() &&
+          !(file.mayWait() && !readable(file.fd())))
+        continue;
+      const std::size_t keep = cutting.cut(std::string_view(buffer_.data(), used), ended);
+      if (ended || events_.stopped()) break;
+      std::memmove(buffer_.data(), buffer_.data() + keep, used - keep);
+      used -= keep;
+      stuck = keep == 0 ? used : 0;
+    }
+  } catch (const InputError& e) {
+    events_.failed(name, e.what());
+    return false;
+  }
+  return whole;
 }
 
 std::optional<std::int64_t> totalSize(const std::vector<std::string>& names) {

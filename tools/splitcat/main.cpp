@@ -1,28 +1,30 @@
-// splitcat: split files or standard input into pieces with the split library, on demand.
+// splitcat: split files or standard input into pieces, or their records into fields, with the
+// split library.
 //
-//   splitcat --on ', ' data.csv            # the fields, one per line
+//   splitcat --one-of , data.csv           # the fields, one per line
+//   splitcat -d, -f 2,4- data.csv          # fields 2 and 4 on of each line, as cut does
 //   splitcat --words --json < notes.txt    # the words as a JSON array of strings
-//   splitcat --lines --limit 0 -z a b      # a and b, joined, as one NUL-terminated piece
 //
-// The inputs are read a block at a time into an on-demand fp::List<char> (input.hpp), split
-// by the list engine, and the pieces walked with fp::consume and written through one buffer
-// (output.hpp): whatever the input's size, memory holds the blocks that the piece being
-// written spans, a few more read ahead, and the output buffer. See usageText() for the options.
+// Each input is read through one buffer (input.hpp) and cut a stretch at a time by the
+// contiguous engine (cuttings.hpp, stream_cutter.hpp); the pieces go out through one buffer
+// (output.hpp). Memory holds the two buffers and, where fields are chosen, one record, however
+// long the input and its pieces. See usageText() for the options.
 //
 // SIGPIPE is ignored: when the reader of standard output goes away, the write that finds out
 // fails with EPIPE and splitcat stops reading and ends with status 0, printing nothing.
 #include <unistd.h>
 
+#include <cerrno>
 #include <csignal>
 #include <cstring>
 #include <exception>
-#include <iostream>
+#include <memory>
 #include <optional>
 #include <string>
-#include <variant>
+#include <string_view>
 #include <vector>
 
-#include "fp/consume.hpp"
+#include "cuttings.hpp"
 #include "input.hpp"
 #include "meterline/version.hpp"
 #include "options.hpp"
@@ -34,45 +36,29 @@ namespace splitcat {
 
 namespace {
 
-template <class... F>
-struct Overloaded : F... {
-  using F::operator()...;
-};
-template <class... F>
-Overloaded(F...) -> Overloaded<F...>;
-
-fp::List<fp::List<char>> cut(const Strategy& strategy, fp::List<char> input) {
-  return std::visit(
-      Overloaded{[&](const ByDelimiter& s) {
-                   return s.limit ? split::split(split::maxSplits(*s.limit, s.splitter),
-                                                 std::move(input))
-                                  : split::split(s.splitter, std::move(input));
-                 },
-                 [&](const Chunks& c) { return split::chunksOf(c.size, std::move(input)); },
-                 [&](const Windows& w) { return split::divvy(w.size, w.step, std::move(input)); }},
-      strategy);
-}
-
-// Writes a whole text to a descriptor; a failure is ignored, as there is nowhere to report it.
-void writeAll(int fd, std::string_view text) {
+// Writes a text to standard error; a failure is ignored, as there is nowhere to report it.
+void complain(const std::string& message) {
+  std::string_view text = message;
   while (!text.empty()) {
-    const ssize_t n = ::write(fd, text.data(), text.size());
+    const ssize_t n = ::write(STDERR_FILENO, text.data(), text.size());
     if (n < 0 && errno == EINTR) continue;
     if (n <= 0) return;
     text.remove_prefix(std::size_t(n));
   }
 }
 
+// The status of an output that has been finished: 1 with a message for a write error, 0 when
+// it went out or its reader went away.
+int statusOf(const Output& out) {
+  if (!out.failed()) return 0;
+  complain("splitcat: write error: " + std::string(std::strerror(out.error())) + "\n");
+  return 1;
+}
+
 int run(const Options& options) {
-  Output out(STDOUT_FILENO, options.format);
+  Output out(STDOUT_FILENO, layoutFor(options));
   std::optional<ProgressMeter> meter;
   if (options.progress) meter.emplace(totalSize(options.inputs));
-  const auto report = [&](const std::string& message) {
-    if (meter)
-      meter->println(message);
-    else
-      std::cerr << message << '\n';
-  };
 
   bool inputFailed = false;
   InputEvents events;
@@ -80,29 +66,37 @@ int run(const Options& options) {
     if (meter) meter->advance(bytes);
   };
   events.waiting = [&] { out.flush(); };
-  events.failed = [&](const std::string& name, int error) {
+  events.stopped = [&] { return out.closed() || out.failed(); };
+  events.failed = [&](const std::string& name, const std::string& reason) {
     inputFailed = true;
-    report("splitcat: " + name + ": " + std::strerror(error));
+    const std::string message = "splitcat: " + name + ": " + reason;
+    if (meter)
+      meter->println(message);
+    else
+      complain(message + "\n");
   };
 
-  for (const fp::List<char>& piece :
-       fp::consume(cut(options.strategy, readInputs(options.inputs, std::move(events))))) {
-    out.write(piece);
+  const std::unique_ptr<Cutting> cutting = cuttingFor(options, out);
+  Reader reader(std::move(events));
+  for (const std::string& name : options.inputs) {
+    reader.read(name, *cutting);
     if (out.closed() || out.failed()) break;
   }
   out.finish();
 
-  if (out.closed()) {
+  if (out.closed() || out.failed()) {
     if (meter) meter->abandon();
-    return 0;
-  }
-  if (out.failed()) {
-    if (meter) meter->abandon();
-    std::cerr << "splitcat: write error: " << std::strerror(out.error()) << '\n';
-    return 1;
+    return statusOf(out);
   }
   if (meter) meter->finish();
   return inputFailed ? 1 : 0;
+}
+
+// Writes `text` to standard output: --help and --version.
+int print(std::string_view text) {
+  Output out(STDOUT_FILENO, Layout::ofStream('\n', false));
+  out.write(text);
+  return statusOf(out);
 }
 
 }  // namespace
@@ -116,21 +110,19 @@ int main(int argc, char** argv) {
         splitcat::parseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
     switch (command.request) {
       case splitcat::Request::Help:
-        splitcat::writeAll(STDOUT_FILENO, splitcat::usageText());
-        return 0;
+        return splitcat::print(splitcat::usageText());
       case splitcat::Request::Version:
-        splitcat::writeAll(STDOUT_FILENO, std::string("splitcat ") + FP_VERSION + " (split " +
-                                              std::string(split::version()) + ", meterline " +
-                                              std::string(meterline::version()) + ")\n");
-        return 0;
+        return splitcat::print(std::string("splitcat ") + FP_VERSION + " (split " +
+                               std::string(split::version()) + ", meterline " +
+                               std::string(meterline::version()) + ")\n");
       case splitcat::Request::Split:
         return splitcat::run(*command.options);
     }
   } catch (const splitcat::UsageError& e) {
-    std::cerr << "splitcat: " << e.what() << '\n';
+    splitcat::complain("splitcat: " + std::string(e.what()) + "\n");
     return 2;
   } catch (const std::exception& e) {
-    std::cerr << "splitcat: " << e.what() << '\n';
+    splitcat::complain("splitcat: " + std::string(e.what()) + "\n");
     return 1;
   }
   return 1;

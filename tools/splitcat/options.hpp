@@ -1,8 +1,13 @@
 // splitcat's command line: what to split by, how to write the pieces, and what to read.
 //
-//   const splitcat::Command command = splitcat::parseCommandLine({"--on", ", ", "-z", "a.csv"});
-//   // command.options->strategy holds the splitter of ", " with delimiters dropped,
-//   // command.options->format is Format::Nul, command.options->inputs is {"a.csv"}
+//   const splitcat::Command command = splitcat::parseCommandLine({"-d,", "-f", "2", "a.csv"});
+//   // record mode: command.options->records holds field 2 and the output delimiter ",";
+//   // command.options->strategy splits at "," with delimiters dropped
+//
+// Without a record option splitcat is in stream mode: each input is one text cut into pieces.
+// A record option (-d, -f, --output-delimiter, -s, --records) chooses record mode: each line
+// (each NUL-terminated record with -z) is cut into fields by the strategy, and the fields chosen
+// are written joined by the output delimiter, one record per line.
 //
 // A bad command line is a UsageError, whose message names the option or argument at fault;
 // the program reports it with exit status 2.
@@ -15,6 +20,7 @@
 #include <variant>
 #include <vector>
 
+#include "fields.hpp"
 #include "split/split.hpp"
 
 namespace splitcat {
@@ -23,6 +29,9 @@ namespace splitcat {
 struct ByDelimiter {
   split::Splitter<char> splitter;
   std::optional<std::int64_t> limit;
+  // In stream mode, a line end that ends the input ends the last piece: all but --lines, whose
+  // splitter itself leaves no blank piece after a last line end.
+  bool dropsFinalTerminator = true;
 };
 
 // Pieces of `size` bytes each, the last one shorter.
@@ -39,16 +48,23 @@ struct Windows {
 
 using Strategy = std::variant<ByDelimiter, Chunks, Windows>;
 
-enum class Format {
-  Lines,  // each piece followed by "\n"
-  Nul,    // each piece followed by a zero byte
-  Json,   // one JSON array of strings
+// Record mode: which fields to write, and between them.
+struct Records {
+  FieldList fields;
+  std::string outputDelimiter;
+  bool onlyDelimited = false;  // leave out records in which the delimiter does not occur
 };
 
+// The most bytes held of one record, when fields are chosen, or of one window: 64 MiB.
+inline constexpr std::int64_t kDefaultMaxRecord = std::int64_t{64} << 20;
+
 struct Options {
-  Strategy strategy;
-  Format format = Format::Lines;
+  Strategy strategy;  // a ByDelimiter in record mode
+  std::optional<Records> records;
+  char terminator = '\n';  // of lines and records, read and written: '\0' with -z
+  bool json = false;
   bool progress = false;
+  std::int64_t maxRecord = kDefaultMaxRecord;
   std::vector<std::string> inputs;  // "-" is standard input; never empty
 };
 

@@ -5,6 +5,7 @@
 #include <array>
 #include <cerrno>
 #include <cstring>
+#include <utility>
 
 namespace splitcat {
 
@@ -46,49 +47,60 @@ bool validSecond(unsigned char lead, unsigned char byte) {
 
 }  // namespace
 
-Output::Output(int fd, Format format)
-    : fd_(fd), format_(format), buffer_(std::make_unique<char[]>(kBufferSize)) {}
+Output::Output(int fd, Layout layout)
+    : fd_(fd), layout_(std::move(layout)), buffer_(std::make_unique<char[]>(kBufferSize)) {}
 
-void Output::write(const fp::List<char>& piece) {
-  if (state_ != State::Open) return;
-  if (format_ == Format::Json) {
-    put(started_ ? ',' : '[');
+void Output::jsonPiece(std::string_view bytes, bool opens, bool closes) {
+  if (opens) {
+    put(pieces_++ > 0 ? ',' : '[');
     put('"');
-    for (const std::span<const char> run : piece.runs()) putEscaped(run);
+  }
+  putEscaped(bytes);
+  if (closes) {
     putPending();
     put('"');
-  } else {
-    for (const std::span<const char> run : piece.runs()) put(run.data(), run.size());
-    put(format_ == Format::Nul ? '\0' : '\n');
   }
-  started_ = true;
+}
+
+void Output::endRecord() {
+  if (layout_.json) {
+    if (pieces_ == 0) put('[');
+    put(']');
+    put('\n');
+  } else {
+    // The terminator is owed, so that the next record may go on with the text as it stands.
+    if (owesTerminator_) settle();
+    owesTerminator_ = true;
+  }
+  pieces_ = 0;
 }
 
 void Output::finish() {
-  if (format_ == Format::Json) {
-    if (!started_) put('[');
-    put(']');
-    put('\n');
-  }
+  if (layout_.json && !layout_.records) endRecord();
   flush();
 }
 
 void Output::flush() {
+  settle();
+  drain();
+}
+
+void Output::drain() {
   const std::size_t n = used_;
   used_ = 0;
   writeOut(buffer_.get(), n);
 }
 
-void Output::put(const char* bytes, std::size_t n) {
-  if (n > kBufferSize - used_) {
-    flush();
-    if (n >= kBufferSize) {
-      writeOut(bytes, n);
-      return;
-    }
-  }
-  std::memcpy(buffer_.get() + used_, bytes, n);
-  used_ += n;
+void Output::write(std::string_view text) {
+  put(text);
+  flush();
+}
+
+void Output::putLong(std::string_view bytes) {
+  drain();
+  if (bytes.size() >= kBufferSize) return writeOut(bytes.data(), bytes.size());
+  std::memcpy(buffer_.get(), bytes.data(), bytes.size());
+  used_ = bytes.size();
 }
 
 void Output::writeOut(const char* bytes, std::size_t n) {
@@ -105,7 +117,7 @@ void Output::writeOut(const char* bytes, std::size_t n) {
   }
 }
 
-void Output::putEscaped(std::span<const char> bytes) {
+void Output::putEscaped(std::string_view bytes) {
   const char* at = bytes.data();
   const char* const end = at + bytes.size();
   while (at != end) {
@@ -113,7 +125,7 @@ void Output::putEscaped(std::span<const char> bytes) {
       // Plain ASCII goes out as a stretch.
       const char* plain = at;
       while (plain != end && kPlain[static_cast<unsigned char>(*plain)]) ++plain;
-      put(at, std::size_t(plain - at));
+      put(std::string_view(at, std::size_t(plain - at)));
       at = plain;
       if (at == end) break;
       const auto byte = static_cast<unsigned char>(*at++);
@@ -139,7 +151,7 @@ void Output::putEscaped(std::span<const char> bytes) {
     ++at;
     pending_[pendingSize_++] = byte;
     if (pendingSize_ == sequenceSize_) {
-      put(reinterpret_cast<const char*>(pending_), std::size_t(pendingSize_));
+      put(std::string_view(reinterpret_cast<const char*>(pending_), std::size_t(pendingSize_)));
       pendingSize_ = 0;
     }
   }
@@ -153,28 +165,28 @@ void Output::putPending() {
 
 void Output::putByteEscape(unsigned char byte) {
   const char escape[] = {'\\', 'u', 'd', 'c', kHex[byte >> 4], kHex[byte & 0xF]};
-  put(escape, sizeof escape);
+  put(std::string_view(escape, sizeof escape));
 }
 
 void Output::putAsciiEscape(unsigned char c) {
   switch (c) {
     case '"':
-      return put("\\\"", 2);
+      return put("\\\"");
     case '\\':
-      return put("\\\\", 2);
+      return put("\\\\");
     case '\b':
-      return put("\\b", 2);
+      return put("\\b");
     case '\f':
-      return put("\\f", 2);
+      return put("\\f");
     case '\n':
-      return put("\\n", 2);
+      return put("\\n");
     case '\r':
-      return put("\\r", 2);
+      return put("\\r");
     case '\t':
-      return put("\\t", 2);
+      return put("\\t");
     default: {
       const char escape[] = {'\\', 'u', '0', '0', kHex[c >> 4], kHex[c & 0xF]};
-      put(escape, sizeof escape);
+      put(std::string_view(escape, sizeof escape));
     }
   }
 }
