@@ -57,8 +57,10 @@ int statusOf(const Output& out) {
 
 int run(const Options& options) {
   Output out(STDOUT_FILENO, layoutFor(options));
+  // Destroyed by an exception, the meter ends its line before main reports the exception.
   std::optional<ProgressMeter> meter;
-  if (options.progress) meter.emplace(totalSize(options.inputs));
+  if (const auto output = progressOutput(options.progress))
+    meter.emplace(*output, totalSize(options.inputs));
 
   bool inputFailed = false;
   InputEvents events;

@@ -189,7 +189,12 @@ class Parser {
     } else if (name == "--json") {
       json_ = true;
     } else if (name == "--progress") {
-      progress_ = true;
+      // Its value is optional, so it can only be given as --progress=plain.
+      if (inlineValue_ && *inlineValue_ != "plain")
+        throw UsageError("--progress: expected --progress or --progress=plain, got '" +
+                         std::string(*inlineValue_) + "'");
+      progress_ = inlineValue_ ? Progress::Plain : Progress::Bar;
+      inlineValue_.reset();
     } else {
       for (const ModifierOption& m : kModifiers) {
         if (name == m.name) {
@@ -300,7 +305,7 @@ class Parser {
   std::int64_t maxRecord_ = kDefaultMaxRecord;
   char terminator_ = '\n';
   bool json_ = false;
-  bool progress_ = false;
+  Progress progress_ = Progress::Off;
   std::vector<std::string> inputs_;
 };
 
@@ -360,9 +365,12 @@ Output:
                        one array per record (JSON Lines). A byte that is not
                        part of valid UTF-8 is written as the escape \udcXX,
                        XX its value in hex
-  --progress           show a progress bar of the bytes read on standard
-                       error, with the percentage done when the inputs are
-                       regular files
+  --progress[=plain]   show the bytes read on standard error, with the
+                       percentage done when the inputs are regular files: on
+                       a terminal a bar redrawn in place; in a file or a pipe
+                       nothing, or with =plain a plain line every 5 seconds
+                       and one at the end; nowhere when standard output goes
+                       to the same terminal, file or pipe
 
   -h, --help           show this help and exit
   --version            show the version and exit

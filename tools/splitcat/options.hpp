@@ -55,6 +55,10 @@ struct Records {
   bool onlyDelimited = false;  // leave out records in which the delimiter does not occur
 };
 
+// What --progress asks for on standard error: a bar where it is a terminal, and elsewhere
+// nothing or (Plain) a plain line now and then.
+enum class Progress { Off, Bar, Plain };
+
 // The most bytes held of one record, when fields are chosen, or of one window: 64 MiB.
 inline constexpr std::int64_t kDefaultMaxRecord = std::int64_t{64} << 20;
 
@@ -63,7 +67,7 @@ struct Options {
   std::optional<Records> records;
   char terminator = '\n';  // of lines and records, read and written: '\0' with -z
   bool json = false;
-  bool progress = false;
+  Progress progress = Progress::Off;
   std::int64_t maxRecord = kDefaultMaxRecord;
   std::vector<std::string> inputs;  // "-" is standard input; never empty
 };

@@ -1,6 +1,6 @@
 #include "progress.hpp"
 
-#include <sys/ioctl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -36,15 +36,17 @@ meterline::Style<> styleFor(bool knownTotal) {
     style.stylePostfix = meterline::percentage() + " " + rate + " ETA " +
                          meterline::remainingTime(meterline::renderDuration, "--:--");
   } else {
-    // No bar to fill: the labels alone, the count of bytes and the rate.
+    // No bar to fill: the count of bytes and the rate, as the prefix so that the line starts
+    // with them rather than with the space that would separate them from an empty bar.
     style.styleOpen = "";
     style.styleClose = "";
     style.styleWidth = meterline::ConstantWidth{0};
-    style.stylePostfix =
+    style.stylePrefix =
         meterline::Label<>([](const meterline::Progress<>& progress, const meterline::Timing&) {
           return byteCount(progress.progressDone);
         }) +
         " read, " + rate;
+    style.stylePostfix = meterline::Label<>();
   }
   return style;
 }
@@ -55,20 +57,37 @@ meterline::Progress<> startOf(std::optional<std::int64_t> total) {
   return {0, total ? *total + 1 : std::numeric_limits<std::int64_t>::max(), {}};
 }
 
-}  // namespace
-
-meterline::TimePoint StandardErrorPlatform::now() const { return meterline::systemPlatform().now(); }
-
-std::optional<std::int64_t> StandardErrorPlatform::terminalWidth() const {
-  winsize size{};
-  if (::ioctl(STDERR_FILENO, TIOCGWINSZ, &size) != 0 || size.ws_col == 0) return std::nullopt;
-  return size.ws_col;
+// Whether two descriptors write to the same file, pipe or terminal.
+bool sameFile(int first, int second) {
+  struct stat a {}, b {};
+  if (::fstat(first, &a) != 0 || ::fstat(second, &b) != 0) return false;
+  return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
 }
 
-ProgressMeter::ProgressMeter(std::optional<std::int64_t> total)
-    : bar_(meterline::hNewProgressBar(std::cerr, styleFor(total.has_value()),
-                                      meterline::isTerminal(std::cerr) ? 10.0 : 0.0,
-                                      startOf(total), platform_)) {}
+// Drawings a second of a bar redrawn in place, and seconds between two plain lines.
+constexpr double kRefreshRate = 10.0;
+constexpr double kPlainInterval = 5.0;
+
+meterline::BarOptions optionsFor(meterline::Output output) {
+  meterline::BarOptions options;
+  options.onTerminal = output;  // decided already, by progressOutput
+  options.offTerminal = output;
+  options.plainInterval = kPlainInterval;
+  return options;
+}
+
+}  // namespace
+
+std::optional<meterline::Output> progressOutput(Progress progress) {
+  if (progress == Progress::Off || sameFile(STDOUT_FILENO, STDERR_FILENO)) return std::nullopt;
+  if (meterline::isTerminal(std::cerr)) return meterline::Output::Live;
+  if (progress == Progress::Plain) return meterline::Output::Plain;
+  return std::nullopt;
+}
+
+ProgressMeter::ProgressMeter(meterline::Output output, std::optional<std::int64_t> total)
+    : bar_(meterline::newProgressBar(styleFor(total.has_value()), kRefreshRate, startOf(total),
+                                     optionsFor(output))) {}
 
 void ProgressMeter::advance(std::int64_t bytes) {
   meterline::updateProgress(bar_, [bytes](const meterline::Progress<>& progress) {
@@ -85,6 +104,6 @@ void ProgressMeter::finish() {
   });
 }
 
-void ProgressMeter::abandon() { std::cerr << '\n' << std::flush; }
+void ProgressMeter::abandon() { meterline::abandon(bar_); }
 
 }  // namespace splitcat

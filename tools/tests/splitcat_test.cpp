@@ -5,8 +5,8 @@
 // the library gives for the same input; the block cutter against the library over every policy
 // and tiny blocks; inputs that span the program's read blocks; records and fields against cut
 // and awk; the ends of inputs; JSON escapes; bad command lines; write errors; unreadable
-// inputs; a reader that goes away; the progress bar, in a log and on a terminal; and long
-// lines and a gigabyte through a pipe in bounded memory.
+// inputs; a reader that goes away; the progress bar in a log, on a terminal, beside the pieces
+// and on every way out; and long lines and a gigabyte through a pipe in bounded memory.
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <poll.h>
@@ -16,6 +16,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <chrono>
 #include <csignal>
@@ -43,6 +44,12 @@ extern char** environ;
 namespace {
 
 using Pieces = std::vector<std::string>;
+
+#if defined(SPLITCAT_TESTS_SANITIZED)
+constexpr bool kSanitized = true;
+#else
+constexpr bool kSanitized = false;
+#endif
 
 // A child that stops reading makes writes to it fail with EPIPE instead of ending the test.
 [[maybe_unused]] const bool kPipeSignalIgnored = std::signal(SIGPIPE, SIG_IGN) != SIG_ERR;
@@ -745,6 +752,7 @@ TEST(Splitcat, RefusesABadCommandLineWithStatusTwo) {
       {{"--chunks", "2", "--keep"}, "--keep applies to --on, --one-of, --lines and --words, not to --chunks"},
       {{"--limit", "1", "--windows", "2:1"}, "--limit applies to --on, --one-of, --lines and --words, not to --windows"},
       {{"--lines=yes"}, "--lines takes no argument"},
+      {{"--progress=fancy"}, "--progress: expected --progress or --progress=plain, got 'fancy'"},
   };
   for (const auto& c : cases) {
     const Finished result = run(c.arguments, "input\n");
@@ -830,24 +838,60 @@ TEST(Splitcat, EndsQuietlyWhenItsReaderGoesAway) {
 
 // The progress bar -------------------------------------------------------------------------------
 
-// Into a log (not a terminal), the bar is drawn at the start and, complete, at the end.
-TEST(Splitcat, DrawsItsProgressByBytes) {
-  const Files files;
-  const std::string path = files.write("text", generatedText(1 << 20, 5));
-  const Finished known = run({"--progress", "--lines", path});
-  EXPECT_EQ(known.status, 0);
-  EXPECT_EQ(known.out, asLines(split::linesBy([](char c) { return c == '\n'; },
-                                              generatedText(1 << 20, 5))));
-  ASSERT_TRUE(known.err.ends_with("\n")) << known.err;
-  const std::string last = known.err.substr(known.err.rfind('\r') + 1);
-  EXPECT_TRUE(last.starts_with("[" + std::string(20, '='))) << known.err;
-  EXPECT_NE(last.find("] 100% "), std::string::npos) << known.err;
+// Whether `line` is a bar drawn across a terminal of 60 columns.
+bool isBarLine(std::string_view line) {
+  return line.starts_with("[") && line.find("% ") != std::string_view::npos && line.size() == 60;
+}
 
-  // Read from a pipe, the size is not known: the bytes read, and no percentage.
-  const Finished unknown = run({"--progress", "--lines"}, "a\nb\n");
-  EXPECT_EQ(unknown.out, "a\nb\n");
-  EXPECT_NE(unknown.err.find(" 4 B read, "), std::string::npos) << unknown.err;
-  EXPECT_TRUE(unknown.err.ends_with(" B/s\n")) << unknown.err;
+// The contents of a file.
+std::string contentsOf(const std::string& path) {
+  std::ifstream file(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(file), {});
+}
+
+// Three records of 4 MB, each with a short first field: much to read, little to write.
+std::string longRecords() {
+  std::string text;
+  for (const char* name : {"r1", "r2", "r3"}) text += name + ("," + std::string(4 << 20, 'x')) + "\n";
+  return text;
+}
+
+// Off a terminal --progress shows nothing, and --progress=plain whole lines with no "\r" and no
+// escape sequences: the first, the errors, the complete one. Neither writes into the pieces
+// when standard output and standard error are one pipe.
+TEST(Splitcat, ShowsProgressOffATerminalOnlyAsPlainLines) {
+  const Files files;
+  const std::string text = generatedText(1 << 20, 5);
+  const std::string path = files.write("text", text);
+  const std::string missing = files.path("missing");
+  const std::string lines = asLines(split::linesBy([](char c) { return c == '\n'; }, text));
+
+  const Finished quiet = run({"--progress", "--lines", path});
+  EXPECT_EQ(quiet.status, 0);
+  EXPECT_TRUE(quiet.out == lines) << "the lines differ";
+  EXPECT_EQ(quiet.err, "");
+
+  const Finished plain = run({"--progress=plain", "--lines", path, missing});
+  EXPECT_EQ(plain.status, 1);
+  EXPECT_TRUE(plain.out == lines) << "the lines differ";
+  EXPECT_EQ(plain.err.find_first_of("\r\x1b"), std::string::npos) << plain.err;
+  const std::vector<std::string_view> logged = split::endBy("\n", std::string_view(plain.err));
+  ASSERT_EQ(logged.size(), 3u) << plain.err;
+  EXPECT_TRUE(logged[0].starts_with("[.") && logged[0].find("]   0% ") != std::string::npos) << plain.err;
+  EXPECT_EQ(logged[1], "splitcat: " + missing + ": No such file or directory");
+  EXPECT_TRUE(logged[2].starts_with("[" + std::string(20, '='))) << plain.err;
+  EXPECT_NE(logged[2].find("] 100% "), std::string::npos) << plain.err;
+
+  // Read from a pipe, the size is not known: the bytes read and the rate, no percentage.
+  const Finished piped = run({"--progress=plain", "--lines"}, "a\nb\n");
+  EXPECT_EQ(piped.out, "a\nb\n");
+  EXPECT_TRUE(piped.err.starts_with("0 B read, ")) << piped.err;
+  EXPECT_NE(piped.err.find("\n4 B read, "), std::string::npos) << piped.err;
+  EXPECT_TRUE(piped.err.ends_with("\n")) << piped.err;
+
+  const auto shared = meterline::testing::runCommand(SPLITCAT " --progress=plain --lines " + path + " 2>&1");
+  EXPECT_EQ(shared.status, 0);
+  EXPECT_TRUE(shared.output == lines) << "the output is not the lines alone";
 }
 
 // On a terminal: one bar line at the end, complete, below the report of an unreadable input.
@@ -867,7 +911,75 @@ TEST(Splitcat, KeepsOneBarLineOnATerminal) {
   ASSERT_NE(close, std::string::npos) << bar;
   EXPECT_EQ(bar.substr(0, close + 1), "[" + std::string(close - 1, '=') + "]") << bar;
   EXPECT_TRUE(bar.substr(close).starts_with("] 100% ")) << bar;
-  EXPECT_EQ(bar.size(), 60u) << bar;
+  EXPECT_TRUE(isBarLine(bar)) << bar;
+}
+
+// With standard output on the same terminal, a bar would break into the pieces: the screen
+// shows the pieces alone. With standard error in a file, the file holds no control
+// characters: the errors, and with =plain the plain lines.
+TEST(Splitcat, KeepsItsBarOutOfThePiecesAndItsControlsOutOfLogs) {
+  if (!meterline::testing::tmuxAvailable()) GTEST_SKIP() << "tmux is not installed";
+  const Files files;
+  files.write("records", longRecords());
+  const std::string records = SPLITCAT " -d, -f1 records";
+  meterline::testing::TmuxSession session(
+      "cd " + files.path("") + " && " + records + " --progress; " + records + " --progress=plain; " +
+          records + " missing --progress=plain 2>plain.log; " + records +
+          " missing --progress 2>quiet.log; printf \"\\033]2;splitcat-done\\007\"; sleep 120",
+      60, 14);
+  ASSERT_TRUE(session.waitForTitle("splitcat-done"));
+  const std::vector<std::string> pieces{"r1", "r2", "r3"};
+  std::vector<std::string> expected;
+  for (int run = 0; run < 4; ++run) expected.insert(expected.end(), pieces.begin(), pieces.end());
+  EXPECT_EQ(session.screen(), expected);
+
+  const std::string message = "splitcat: missing: No such file or directory\n";
+  EXPECT_EQ(contentsOf(files.path("quiet.log")), message);
+  const std::string plain = contentsOf(files.path("plain.log"));
+  const auto isControl = [](char c) { return c != '\n' && std::iscntrl(static_cast<unsigned char>(c)); };
+  EXPECT_EQ(std::count_if(plain.begin(), plain.end(), isControl), 0) << plain;
+  EXPECT_NE(plain.find("\n" + message), std::string::npos) << plain;
+  ASSERT_TRUE(plain.ends_with("\n")) << plain;
+  const std::string last = plain.substr(plain.rfind('\n', plain.size() - 2) + 1);
+  EXPECT_TRUE(last.starts_with("[") && last.find("] 100% ") != std::string::npos) << plain;
+}
+
+// However splitcat stops, the bar's line ends as last drawn, and what follows it (a message,
+// the shell's next output) starts on a line of its own.
+TEST(Splitcat, EndsItsBarLineOnEveryWayOut) {
+  if (!meterline::testing::tmuxAvailable()) GTEST_SKIP() << "tmux is not installed";
+  const Files files;
+  files.write("text", generatedText(12 << 20, 9));  // more than a pipe holds
+  // Read into one window, the sparse zeros need a buffer of 64 MiB, which a limit of 64 MiB on
+  // the address space refuses.
+  std::ofstream(files.path("zeros"));
+  std::filesystem::resize_file(files.path("zeros"), 100 << 20);
+  const struct {
+    const char* what;
+    std::string command;
+    std::vector<std::string> after;
+  } cases[] = {
+      {"a write error", SPLITCAT " --progress --lines text >/dev/full",
+       {"splitcat: write error: No space left on device"}},
+      {"a reader gone", SPLITCAT " --progress --lines text | true", {}},
+      {"an exception",
+       "(ulimit -v 65536; " SPLITCAT " --progress --windows 80000000:1 --max-record 1G zeros >/dev/null)",
+       {"splitcat: std::bad_alloc"}},
+  };
+  for (const auto& c : cases) {
+    if (kSanitized && c.command.starts_with("(ulimit"))
+      continue;  // the sanitizers reserve far more address space than the limit
+    std::vector<std::string> expected = c.after;
+    expected.push_back("next");
+    auto lines = meterline::testing::screenAfter(
+        "cd " + files.path("") + " && " + c.command +
+            "; echo next; printf \"\\033]2;splitcat-done\\007\"; sleep 120",
+        "splitcat-done");
+    ASSERT_FALSE(lines.empty()) << c.what;
+    EXPECT_TRUE(isBarLine(lines.front())) << c.what << ": " << lines.front();
+    lines.erase(lines.begin());
+    EXPECT_EQ(lines, expected) << c.what;
+  }
 }
 
 // The manual -------------------------------------------------------------------------------------
@@ -910,12 +1022,6 @@ TEST(Splitcat, DoesWhatItsManualShows) {
 }
 
 // Long lines and a gigabyte ---------------------------------------------------------------------
-
-#if defined(SPLITCAT_TESTS_SANITIZED)
-constexpr bool kSanitized = true;
-#else
-constexpr bool kSanitized = false;
-#endif
 
 // Where fields are chosen, a record is held whole up to --max-record: a longer one is reported
 // and ends its input, and the other inputs are read. Where every field is written, the same
