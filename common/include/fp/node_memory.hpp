@@ -135,6 +135,12 @@ class CentralNodeStore {
     slabs_.push_back(slab);
     return {slab, slab + kNodeSlabBytes};
   }
+  // The slabs taken from the heap so far: the pool's size, in kNodeSlabBytes.
+  std::size_t slabCount() {
+    const std::lock_guard lock(mutex_);
+    return slabs_.size();
+  }
+
   void giveRegion(char* begin, char* end) noexcept {
     if (end - begin < static_cast<std::ptrdiff_t>(kLargestPooledNode)) return;
     const std::lock_guard lock(mutex_);
