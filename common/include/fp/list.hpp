@@ -164,10 +164,13 @@ struct Suspension : CellNode<T> {
       std::destroy_at(&this->forward);
   }
 
-  void force() { this->once.callSlow(&run, this); }
+  [[gnu::noinline]] void force() {
+    this->once.call([this] { compute(); });
+  }
   // For a caller that holds the only reference to the node.
-  void forceExclusive() { this->once.callExclusive(&run, this); }
-  static void run(void* self) { static_cast<Suspension*>(self)->compute(); }
+  [[gnu::noinline]] void forceExclusive() {
+    this->once.callExclusive([this] { compute(); });
+  }
   // Holds what the computation gave. Publishes a cell by its kind, which readers look at first.
   void settleAs(Produced<T>&& p) noexcept {
     if (p.head) {

@@ -42,7 +42,7 @@ class Memo : public Shared {
 
  private:
   [[gnu::noinline]] void force() {
-    once_.callSlow([](void* self) { static_cast<Memo*>(self)->compute(); }, this);
+    once_.call([this] { compute(); });
   }
 };
 

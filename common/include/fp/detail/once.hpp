@@ -52,22 +52,38 @@ class Once {
  public:
   bool done() const noexcept { return state_.load(std::memory_order_acquire) == kDone; }
 
-  // Runs `run` unless the computation is already done; returns once it is.
+  // Runs `run()` unless the computation is already done, or waits for the thread that runs it;
+  // returns once it is done. Inlined into the caller's own slow path, so that a chain of nested
+  // computations costs one frame of the caller's per level, not a stack of helpers.
   template <class F>
-  void call(F&& run) {
-    if (!done()) [[unlikely]]
-      callSlow(+[](void* f) { (*static_cast<F*>(f))(); }, &run);
+  [[gnu::always_inline]] void call(F&& run) {
+    const std::uint32_t me = threadNumber() << 1;
+    for (std::uint32_t state = kIdle;
+         !state_.compare_exchange_strong(state, me, std::memory_order_acquire,
+                                         std::memory_order_acquire);
+         state = kIdle) {
+      if (state == kDone) return;
+      waitWhileRunning(state, me);
+    }
+    try {
+      ensureStack(run);
+    } catch (...) {
+      finish(kIdle);
+      throw;
+    }
+    finish(kDone);
   }
 
-  // Runs the computation for a caller that holds the only reference to it, where no other
+  // The same for a caller that holds the only reference to the computation, where no other
   // thread can be forcing it: no atomic read-modify-write is needed to claim it.
-  void callExclusive(void (*run)(void*), void* context) {
+  template <class F>
+  [[gnu::always_inline]] void callExclusive(F&& run) {
     const std::uint32_t state = state_.load(std::memory_order_relaxed);
     if (state == kDone) return;
     if (state != kIdle) throw std::logic_error("fp: an on-demand value depends on itself");
     state_.store(threadNumber() << 1, std::memory_order_relaxed);
     try {
-      ensureStack([&] { run(context); });
+      ensureStack(run);
     } catch (...) {
       state_.store(kIdle, std::memory_order_relaxed);
       throw;
@@ -75,44 +91,24 @@ class Once {
     state_.store(kDone, std::memory_order_release);
   }
 
-  // The same for a computation that is a function of a context.
-  [[gnu::noinline]] void callSlow(void (*run)(void*), void* context) {
-    const std::uint32_t me = threadNumber() << 1;
-    long napNanoseconds = kOnceFirstNap;
-    for (;;) {
-      std::uint32_t state = state_.load(std::memory_order_acquire);
-      if (state == kDone) return;
-      if (state == kIdle) {
-        if (state_.compare_exchange_weak(state, me, std::memory_order_acquire,
-                                         std::memory_order_relaxed)) {
-          runHere(run, context);
-          return;
-        }
-        continue;
-      }
-      if ((state & ~kWaiters) == me)
-        throw std::logic_error("fp: an on-demand value depends on itself");
-      if (!(state & kWaiters) &&
-          !state_.compare_exchange_weak(state, state | kWaiters, std::memory_order_relaxed))
-        continue;
-      nap(state | kWaiters, napNanoseconds);
-      napNanoseconds = napNanoseconds < kOnceLongestNap / 2 ? 2 * napNanoseconds : kOnceLongestNap;
-    }
-  }
-
  private:
   static constexpr std::uint32_t kIdle = 0;
   static constexpr std::uint32_t kDone = 1;
   static constexpr std::uint32_t kWaiters = 1;  // on a running thread's number, which is even
 
-  void runHere(void (*run)(void*), void* context) {
-    try {
-      ensureStack([&] { run(context); });
-    } catch (...) {
-      finish(kIdle);
-      throw;
+  // Another computation holds the word (`state`): throws if it is this thread's own, else
+  // waits until the word changes.
+  [[gnu::noinline]] void waitWhileRunning(std::uint32_t state, std::uint32_t me) {
+    if ((state & ~kWaiters) == me) throw std::logic_error("fp: an on-demand value depends on itself");
+    long napNanoseconds = kOnceFirstNap;
+    while ((state & ~kWaiters) != kIdle && state != kDone) {
+      if ((state & kWaiters) ||
+          state_.compare_exchange_weak(state, state | kWaiters, std::memory_order_relaxed)) {
+        nap(state | kWaiters, napNanoseconds);
+        napNanoseconds = napNanoseconds < kOnceLongestNap / 2 ? 2 * napNanoseconds : kOnceLongestNap;
+      }
+      state = state_.load(std::memory_order_acquire);
     }
-    finish(kDone);
   }
 
   // Publishes the outcome; wakes the waiters that have said so.
