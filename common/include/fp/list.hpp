@@ -537,8 +537,10 @@ class List {
 };
 
 // A multi-pass iterator that borrows the list: valid while some copy of the list lives. It
-// walks a contiguous run as a pointer, so that walking a buffer costs what walking an array
-// does; a cell is a run of one.
+// holds the current run as a pointer and its end, so that walking a buffer costs what walking
+// an array does: an increment that stays inside the run is one comparison, which a loop's test
+// against end() repeats and the compiler folds into it; a cell is a run of one. Past the last
+// element both pointers are null, the state of end().
 template <class T>
 class List<T>::iterator {
  public:
@@ -552,7 +554,8 @@ class List<T>::iterator {
   reference operator*() const { return *at_; }
   pointer operator->() const { return at_; }
   iterator& operator++() {
-    if (++at_ == stop_) enter(afterRun(node_));
+    if (++at_ == stop_) [[unlikely]]
+      nextRun();
     return *this;
   }
   iterator operator++(int) {
@@ -560,13 +563,21 @@ class List<T>::iterator {
     ++*this;
     return old;
   }
-  // Every element has its own address, so the address alone tells places apart.
-  friend bool operator==(const iterator& a, const iterator& b) { return a.at_ == b.at_; }
+  // Every element has its own address, so the address alone tells places apart; the end is
+  // told by the run being used up, the test that an increment has just made.
+  friend bool operator==(const iterator& a, const iterator& b) {
+    const bool aEnd = a.at_ == a.stop_, bEnd = b.at_ == b.stop_;
+    return aEnd || bEnd ? aEnd == bEnd : a.at_ == b.at_;
+  }
 
  private:
   friend class List;
   explicit iterator(Pos p) { enter(p); }
 
+  // Out of line, and returning the iterator rather than changing it in place, so that a loop
+  // keeps its iterator in registers.
+  void nextRun() { *this = following(node_); }
+  [[gnu::noinline]] static iterator following(const Node* node) { return iterator(afterRun(node)); }
   void enter(Pos p) {
     node_ = p.node;
     if (!node_) {
