@@ -314,6 +314,14 @@ class List {
     const auto& chunk = asChunk(p.node);
     return p.pos + n < chunk.size ? List(detail::Ref<Node>::share(p.node), p.pos + n) : chunk.rest;
   }
+  // The elements [begin, end) of `run()` (begin <= end <= run().size()) as a list of their own,
+  // at once: a piece of a buffer shares it, for one node.
+  List sliceOfRun(std::size_t begin, std::size_t end) const {
+    const Pos p = settled();
+    if (begin == end) return {};
+    if (p.node->kindNow() == detail::ListKind::Cell) return cons(asCell(p.node).head, List());
+    return slice(asChunk(p.node), p.pos + begin, p.pos + end, List());
+  }
   // The runs of the list, front to back, each a std::span<const T> valid while some copy of
   // the list lives; the parts of the list are computed as the walk reaches them.
   Runs runs() const;

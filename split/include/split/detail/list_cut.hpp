@@ -113,6 +113,8 @@ Stretch<T> cutStep(const MatcherRef<T>& matcher, Cutter cut, fp::List<T> xs, std
                                 : xs.drop(std::int64_t(offset));
   };
   const auto slice = [&](std::uint64_t b, std::uint64_t e) {
+    // Within the run, a slice of it: one node, no list in between.
+    if (e - at <= run.size() && b >= at) return xs.sliceOfRun(std::size_t(b - at), std::size_t(e - at));
     return input(b).take(std::int64_t(e - b));
   };
   // A piece that the cutter settles is the rest of the open one, which ends in the step where
