@@ -326,6 +326,11 @@ class List {
   // the list lives; the parts of the list are computed as the walk reaches them.
   Runs runs() const;
 
+  // Cuts many slices of one list's leading run, like sliceOfRun, for one atomic operation on the
+  // buffer's count per slicer instead of two per slice: the slices share a keeper of the buffer
+  // whose references the slicer reserves in advance.
+  class Slicer;
+
   friend bool operator==(const List& a, const List& b)
     requires std::equality_comparable<T>
   {
@@ -644,6 +649,50 @@ class List<T>::Runs : public std::ranges::view_base {
 
  private:
   List list_;
+};
+
+template <class T>
+class List<T>::Slicer {
+ public:
+  explicit Slicer(const List& xs) : at_(xs.settled()) {}
+  Slicer(const Slicer&) = delete;
+  Slicer& operator=(const Slicer&) = delete;
+  ~Slicer() {
+    if (keeper_) keeper_->release(kReserved - handedOut_);
+  }
+
+  // The elements [begin, end) of the list's run() as a list of their own.
+  List operator()(std::size_t begin, std::size_t end) {
+    if (begin == end) return {};
+    if (at_.node->kindNow() == detail::ListKind::Cell) return cons(asCell(at_.node).head, List());
+    if (!keeper_ || handedOut_ == kReserved) renew();
+    ++handedOut_;
+    const auto& chunk = asChunk(at_.node);
+    return List(detail::makeRef<detail::Chunk<T>>(chunk.data + at_.pos + begin, end - begin, List(),
+                                                  detail::Ref<const detail::Shared>(keeper_)));
+  }
+
+ private:
+  // Holds the buffer for the slices; its count is reserved when it is made.
+  struct Keeper final : detail::Shared {
+    explicit Keeper(detail::Ref<const detail::Shared> b) : buffer(std::move(b)) {}
+    detail::Ref<const detail::Shared> buffer;
+  };
+  static constexpr std::uintptr_t kReserved = std::uintptr_t{1} << 20;
+
+  void renew() {
+    const auto& chunk = asChunk(at_.node);
+    auto buffer = chunk.keep ? chunk.keep : detail::Ref<const detail::Shared>::share(&chunk);
+    auto* fresh = new Keeper(std::move(buffer));
+    fresh->reserve(kReserved);
+    if (keeper_) keeper_->release(kReserved - handedOut_);
+    keeper_ = fresh;
+    handedOut_ = 0;
+  }
+
+  Pos at_;
+  const Keeper* keeper_ = nullptr;
+  std::uintptr_t handedOut_ = 0;
 };
 
 template <class T>

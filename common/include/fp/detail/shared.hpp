@@ -38,6 +38,13 @@ class Shared {
     // A sole owner needs no atomic decrement: nobody else can take a reference meanwhile.
     if (unique() || refs_.fetch_sub(1, std::memory_order_acq_rel) == 1) reclaim(this);
   }
+  // For a node fresh from `new` that no other thread can see yet: counts `n` references in all,
+  // which its maker hands out without touching the count again.
+  void reserve(std::uintptr_t n) const noexcept { refs_.store(n, std::memory_order_relaxed); }
+  // Drops `n` references at once.
+  void release(std::uintptr_t n) const noexcept {
+    if (n > 0 && refs_.fetch_sub(n, std::memory_order_acq_rel) == n) reclaim(this);
+  }
   // Whether the caller's reference is the only one, so that it may take the node apart.
   bool unique() const noexcept { return refs_.load(std::memory_order_acquire) == 1; }
 
