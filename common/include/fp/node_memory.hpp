@@ -267,9 +267,15 @@ struct NodeCacheOwner {
 // The list of class c holds two batches: the older one goes to the central store.
 [[gnu::noinline]] inline void retireNodeBatch(ThreadNodeCache& cache, std::size_t c) noexcept {
   const std::uint32_t b = batchBlocks(c);
-  cache.cut[c]->next = nullptr;
+  FreeBlock* const cut = cache.cut[c];
+  const auto link = [cut](FreeBlock* next) {
+    unpoisonNode(cut, sizeof(FreeBlock));
+    cut->next = next;
+    poisonNode(cut, sizeof(FreeBlock));
+  };
+  link(nullptr);
   if (!CentralNodeStore::instance().give(c, {cache.boundary[c], b})) {
-    cache.cut[c]->next = cache.boundary[c];  // no memory to record it: kept for now
+    link(cache.boundary[c]);  // no memory to record it: kept for now
     return;
   }
   cache.count[c] = b;

@@ -25,7 +25,7 @@ struct ReclaimQueue {
   const Shared* head;
   bool draining;
 };
-inline constinit thread_local ReclaimQueue reclaimQueue [[gnu::tls_model("initial-exec")]] = {};
+inline constinit thread_local ReclaimQueue reclaimQueue = {};
 
 class Shared {
  public:
