@@ -312,12 +312,14 @@ inline void* allocateNode(std::size_t size) {
 }
 
 // Gives back the memory of a node of `size` bytes that allocateNode made.
-inline void deallocateNode(void* p, std::size_t size) noexcept {
+// (The global operator delete is called unsized: clang declares the sized one only with
+// -fsized-deallocation.)
+inline void deallocateNode(void* p, [[maybe_unused]] std::size_t size) noexcept {
 #if defined(FP_NODE_MEMORY_GLOBAL)
-  ::operator delete(p, size);
+  ::operator delete(p);
 #else
   if (size > kLargestPooledNode) [[unlikely]]
-    return ::operator delete(p, size);
+    return ::operator delete(p);
   const std::size_t c = nodeClass(size);
   ThreadNodeCache& cache = threadNodeCache;
   if (cache.exiting) [[unlikely]]
