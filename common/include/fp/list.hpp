@@ -207,6 +207,12 @@ struct SuspensionOf final : Suspension<T> {
 
 }  // namespace detail
 
+// GCC 12 takes a List moved out of a std::variant (an fp::Deferred<List<T>> holds one) for
+// possibly uninitialised when it inlines deeply; the list is initialised on every path.
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+#endif
 template <class T>
 class List {
   using Node = detail::ListNode<T>;
@@ -548,6 +554,9 @@ class List {
   detail::Ref<Node> node_;
   std::size_t pos_ = 0;  // the first element's offset, when node_ is a chunk
 };
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic pop
+#endif
 
 // A multi-pass iterator that borrows the list: valid while some copy of the list lives. It
 // holds the current run as a pointer and its end, so that walking a buffer costs what walking
