@@ -248,6 +248,22 @@ TEST(List, RunsAreTheBuffersAndCellsTheListGoesThrough) {
   EXPECT_EQ(xs.dropInRun(1), (List<int>{1, 2, 3, 4, 5})) << "past a cell";
 }
 
+TEST(List, SlicesOfARunShareItsBufferAndOutliveTheListAndTheSlicer) {
+  std::vector<int> storage{1, 2, 3, 4, 5};
+  const int* data = storage.data();
+  List<int> middle, last;
+  {
+    const List<int> xs = List<int>::from(std::move(storage));
+    List<int>::Slicer slice(xs);
+    middle = slice(1, 3);
+    last = slice(4, 5);
+    EXPECT_TRUE(slice(2, 2).empty());
+  }
+  EXPECT_EQ(middle, (List<int>{2, 3}));
+  EXPECT_EQ(&middle.head(), data + 1);
+  EXPECT_EQ(last, List<int>{5});
+}
+
 TEST(List, ReadingTheFirstRunComputesNothingBeyondIt) {
   int made = 0;
   const List<int> xs = countedFrom(0, made);

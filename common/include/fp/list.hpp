@@ -320,21 +320,15 @@ class List {
     const auto& chunk = asChunk(p.node);
     return p.pos + n < chunk.size ? List(detail::Ref<Node>::share(p.node), p.pos + n) : chunk.rest;
   }
-  // The elements [begin, end) of `run()` (begin <= end <= run().size()) as a list of their own,
-  // at once: a piece of a buffer shares it, for one node.
-  List sliceOfRun(std::size_t begin, std::size_t end) const {
-    const Pos p = settled();
-    if (begin == end) return {};
-    if (p.node->kindNow() == detail::ListKind::Cell) return cons(asCell(p.node).head, List());
-    return slice(asChunk(p.node), p.pos + begin, p.pos + end, List());
-  }
   // The runs of the list, front to back, each a std::span<const T> valid while some copy of
   // the list lives; the parts of the list are computed as the walk reaches them.
   Runs runs() const;
 
-  // Cuts many slices of one list's leading run, like sliceOfRun, for one atomic operation on the
-  // buffer's count per slicer instead of two per slice: the slices share a keeper of the buffer
-  // whose references the slicer reserves in advance.
+  // Cuts slices of one list's leading run, `slicer(begin, end)` the elements [begin, end) of
+  // run() as a list of their own that shares the buffer. A slice is one node, and the slices
+  // cost one atomic operation on the buffer's count per slicer instead of two each: they share
+  // a keeper of the buffer whose references the slicer reserves in advance. The slicer is valid
+  // while some copy of the list lives; the slices are lists like any other.
   class Slicer;
 
   friend bool operator==(const List& a, const List& b)
