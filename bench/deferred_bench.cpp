@@ -18,6 +18,15 @@ void BM_ForceReady(benchmark::State& state) {
 }
 BENCHMARK(BM_ForceReady);
 
+// Reading a value computed earlier: one load and a branch before the value.
+void BM_ForceComputed(benchmark::State& state) {
+  std::int64_t seed = 1;
+  const auto computed = fp::defer([&seed] { return seed * 3; });
+  benchmark::DoNotOptimize(computed.get());
+  for (auto _ : state) benchmark::DoNotOptimize(computed.get());
+}
+BENCHMARK(BM_ForceComputed);
+
 // Making and forcing one deferred value: one computation through the guard.
 void BM_ForceOne(benchmark::State& state) {
   std::int64_t seed = 1;

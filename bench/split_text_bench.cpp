@@ -8,7 +8,8 @@
 //   split_text_bench --benchmark_repetitions=5 --benchmark_enable_random_interleaving=true
 // and compare the medians of a pair (interleaving keeps a noisy machine from favouring one side).
 // Each operation splits 64 MiB of text with short fields (about 8 bytes, argument 8) or long
-// ones (about 100 bytes, argument 100) and walks every piece; all of them report bytes per
+// ones (about 100 bytes, argument 100), and splitOn also "field0, field1, ..." (argument 0),
+// and walks every piece; all of them report bytes per
 // second, and each checks once that it finds the same pieces as the hand-written loop. The text
 // is made on first use, one at a time, so that the process holds one text and not six.
 #include <benchmark/benchmark.h>
@@ -34,7 +35,7 @@ namespace {
 
 constexpr std::size_t kTextBytes = 64 << 20;
 
-enum class Separators { CommaSpace, CommaOrSemicolon, Blanks };
+enum class Separators { CommaSpace, CommaOrSemicolon, Blanks, NumberedFields };
 
 // Fields of letters of about `fieldBytes` (uniform between half and one and a half times),
 // separated by ", ", by one of ',' and ';', or by runs of one to three blanks and tabs.
@@ -52,6 +53,15 @@ const std::string& textOf(Separators kind, int fieldBytes) {
     state ^= state << 17;
     return state % n;
   };
+  if (kind == Separators::NumberedFields) {
+    // "field0, field1, field2, ...": fields of growing length that differ in their last digits.
+    for (std::uint64_t n = 0; text.size() < kTextBytes; ++n) {
+      if (n > 0) text += ", ";
+      text += "field" + std::to_string(n);
+    }
+    madeFor = std::pair(kind, fieldBytes);
+    return text;
+  }
   // The text ends with a field: where a separator ends it, splitters differ on a last empty piece.
   for (;;) {
     for (auto n = std::uint64_t(fieldBytes / 2) + random(std::uint64_t(fieldBytes) + 1); n > 0; --n)
@@ -66,6 +76,8 @@ const std::string& textOf(Separators kind, int fieldBytes) {
         break;
       case Separators::Blanks:
         for (auto n = 1 + random(3); n > 0; --n) text += random(2) ? ' ' : '\t';
+        break;
+      case Separators::NumberedFields:
         break;
     }
   }
@@ -166,6 +178,10 @@ struct SplitOn {
   static Tally list(const fp::String& s) { return walkList(split::splitOn(", ", s)); }
   static Tally walkList(fp::List<fp::List<char>> pieces);
 };
+// splitOn(", ") over "field0, field1, ...", whose fields are not random letters.
+struct SplitOnNumbered : SplitOn {
+  static constexpr Separators kText = Separators::NumberedFields;
+};
 struct SplitOneOf {
   static constexpr Separators kText = Separators::CommaOrSemicolon;
   static Tally loop(std::string_view s) { return loopSplitOneOf(s, ",;"); }
@@ -254,6 +270,8 @@ void BM_List(benchmark::State& state) {
   BENCHMARK_TEMPLATE(BM_Loop, Op)->Arg(8)->Arg(100)->Unit(benchmark::kMillisecond);           \
   BENCHMARK_TEMPLATE(BM_List, Op)->Arg(8)->Arg(100)->Unit(benchmark::kMillisecond)
 SPLIT_BENCH(SplitOn);
+BENCHMARK_TEMPLATE(BM_Split, SplitOnNumbered)->Arg(0)->Unit(benchmark::kMillisecond);
+BENCHMARK_TEMPLATE(BM_Loop, SplitOnNumbered)->Arg(0)->Unit(benchmark::kMillisecond);
 SPLIT_BENCH(SplitOneOf);
 SPLIT_BENCH(WordsBy);
 

@@ -4,6 +4,8 @@
 #include <cstdlib>
 #include <new>
 
+#include "fp/node_memory.hpp"
+
 #if defined(__has_feature)
 #if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer)
 #define FP_SANITIZED 1
@@ -18,7 +20,8 @@ std::atomic<std::int64_t> allocations{0};
 }  // namespace
 
 std::int64_t fp::testing::allocationCount() noexcept {
-  return allocations.load(std::memory_order_relaxed);
+  return allocations.load(std::memory_order_relaxed) +
+         static_cast<std::int64_t>(fp::detail::nodeBlocksTaken());
 }
 
 #ifdef FP_SANITIZED

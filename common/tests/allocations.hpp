@@ -1,5 +1,6 @@
-// Counts the heap allocations of the test process, so that tests can state how many an
-// operation makes. Sanitizer runtimes own operator new, so under them nothing is counted.
+// Counts the heap allocations of the test process, and the node blocks that the node memory
+// policy hands out on the calling thread, so that tests can state how many an operation makes.
+// Sanitizer runtimes own operator new, so under them nothing is counted.
 #pragma once
 
 #include <cstdint>

@@ -6,6 +6,7 @@
 #include <atomic>
 #include <cstdint>
 #include <fstream>
+#include <functional>
 #include <list>
 #include <memory>
 #include <ranges>
@@ -13,6 +14,7 @@
 #include <stdexcept>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "allocations.hpp"
@@ -154,15 +156,36 @@ TEST(List, OperationsLookOnlyAsFarAsTheyMust) {
 }
 
 TEST(List, ProducerFailureReachesTheReaderAndIsRetried) {
+  // Each list's producer fails on its first attempt; the list reads [1, 2] once it works.
   int attempts = 0;
-  const List<int> xs = List<int>::cons(1, [&] {
+  const auto failsOnce = [&attempts]() -> List<int> {
     if (++attempts == 1) throw std::runtime_error("no more input yet");
     return List<int>{2};
-  });
-  EXPECT_EQ(xs.head(), 1);
-  EXPECT_THROW((void)xs.toVector(), std::runtime_error);
-  EXPECT_EQ(xs.toVector(), (Ints{1, 2}));
-  EXPECT_EQ(attempts, 2);
+  };
+  const std::pair<const char*, std::function<List<int>()>> cases[] = {
+      {"a cell's tail", [&] { return List<int>::cons(1, failsOnce); }},
+      {"the right operand of append", [&] { return fp::append(List<int>{1}, List<int>::lazy(failsOnce)); }},
+      {"take of a list whose tail fails",
+       [&] { return List<int>::cons(1, List<int>::lazy(failsOnce)).take(2); }},
+      {"a step of iterate",
+       [&] {
+         return fp::iterate(
+                    [&](int x) {
+                      if (++attempts == 1) throw std::runtime_error("no more input yet");
+                      return x + 1;
+                    },
+                    1)
+             .take(2);
+       }},
+  };
+  for (const auto& [name, make] : cases) {
+    attempts = 0;
+    const List<int> xs = make();
+    EXPECT_EQ(xs.head(), 1) << name;
+    EXPECT_THROW((void)xs.toVector(), std::runtime_error) << name;
+    EXPECT_EQ(xs.toVector(), (Ints{1, 2})) << name;
+    EXPECT_EQ(attempts, 2) << name;
+  }
 }
 
 TEST(List, ListThatIsItsOwnTailThrowsInsteadOfHanging) {
@@ -173,6 +196,7 @@ TEST(List, ListThatIsItsOwnTailThrowsInsteadOfHanging) {
 
 TEST(List, BuffersCostConstantAllocationsAndWalkingThemNone) {
   FP_REQUIRE_ALLOCATION_COUNTS();
+  { const List<int> warm{0}; }  // the node pool's first slab is no allocation of the list's
   std::vector<int> source(100'000, 1);
   const int* storage = source.data();
   {
@@ -209,11 +233,35 @@ TEST(List, RunsAreTheBuffersAndCellsTheListGoesThrough) {
   EXPECT_TRUE(List<int>().run().empty());
   EXPECT_TRUE(List<int>().runs().empty());
 
+  // Iterators meet across runs: the end of one run is the start of the next.
+  auto second = xs.begin();
+  ++second;
+  EXPECT_EQ(second, xs.tail().begin());
+  EXPECT_EQ(std::distance(xs.begin(), xs.end()), 6);
+  EXPECT_EQ(*std::find(xs.begin(), xs.end(), 3), 3);
+  EXPECT_EQ(std::find(xs.begin(), xs.end(), 9), xs.end());
+
   const List<int> rest = buffer.dropInRun(3);
   EXPECT_EQ(&rest.head(), data + 3);
   EXPECT_EQ(rest, (List<int>{4, 5}));
   EXPECT_TRUE(buffer.dropInRun(5).empty());
   EXPECT_EQ(xs.dropInRun(1), (List<int>{1, 2, 3, 4, 5})) << "past a cell";
+}
+
+TEST(List, SlicesOfARunShareItsBufferAndOutliveTheListAndTheSlicer) {
+  std::vector<int> storage{1, 2, 3, 4, 5};
+  const int* data = storage.data();
+  List<int> middle, last;
+  {
+    const List<int> xs = List<int>::from(std::move(storage));
+    List<int>::Slicer slice(xs);
+    middle = slice(1, 3);
+    last = slice(4, 5);
+    EXPECT_TRUE(slice(2, 2).empty());
+  }
+  EXPECT_EQ(middle, (List<int>{2, 3}));
+  EXPECT_EQ(&middle.head(), data + 1);
+  EXPECT_EQ(last, List<int>{5});
 }
 
 TEST(List, ReadingTheFirstRunComputesNothingBeyondIt) {

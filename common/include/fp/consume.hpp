@@ -30,7 +30,7 @@ class Consumed : public std::ranges::view_base {
     const T& operator*() const { return List<T>::headAt(pos()); }
     iterator& operator++() {
       const auto p = pos();
-      if (p.node->kind == detail::ListKind::Chunk && p.pos + 1 < List<T>::asChunk(p.node).size)
+      if (p.node->kindNow() == detail::ListKind::Chunk && p.pos + 1 < List<T>::asChunk(p.node).size)
         ++rest_.pos_;
       else
         rest_ = List<T>::restOwned(std::move(rest_));

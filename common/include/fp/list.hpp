@@ -33,6 +33,7 @@
 #pragma once
 
 #include <algorithm>
+#include <atomic>
 #include <concepts>
 #include <cstddef>
 #include <cstdint>
@@ -50,7 +51,7 @@
 #include <utility>
 #include <vector>
 
-#include "fp/detail/memo.hpp"
+#include "fp/detail/once.hpp"
 #include "fp/detail/shared.hpp"
 
 namespace fp {
@@ -66,20 +67,42 @@ template <class T>
 concept Character = std::same_as<T, char> || std::same_as<T, wchar_t> || std::same_as<T, char8_t> ||
                     std::same_as<T, char16_t> || std::same_as<T, char32_t>;
 
+// What a node is. A suspension turns into a cell in place when it is forced and computes one,
+// so the kind is read with acquire ordering: seeing Cell means seeing the cell's fields.
 enum class ListKind : std::uint8_t { Cell, Chunk, Suspended };
 
 template <class T>
 struct ListNode : Shared {
   explicit ListNode(ListKind k) noexcept : kind(k) {}
-  const ListKind kind;
+  ListKind kindNow() const noexcept { return kind.load(std::memory_order_acquire); }
+  std::atomic<ListKind> kind;
+  Once once;  // a suspension's guard; it fits in the padding after `kind`
 };
 
 // An element followed by the rest of the list.
 template <class T>
-struct Cell final : ListNode<T> {
-  Cell(T h, List<T> t) : ListNode<T>(ListKind::Cell), head(std::move(h)), tail(std::move(t)) {}
+struct CellFields {
   T head;
   List<T> tail;
+};
+
+// A node that is a cell, or may turn into one: `cell` is alive while the kind is Cell.
+template <class T>
+struct CellNode : ListNode<T> {
+  explicit CellNode(ListKind k) noexcept : ListNode<T>(k) {}
+  ~CellNode() override {}
+  union {
+    CellFields<T> cell;
+    List<T> forward;  // a forced suspension that is no cell: the list it turned out to be
+  };
+};
+
+template <class T>
+struct Cell final : CellNode<T> {
+  Cell(T h, List<T> t) : CellNode<T>(ListKind::Cell) {
+    ::new (static_cast<void*>(&this->cell)) CellFields<T>{std::move(h), std::move(t)};
+  }
+  ~Cell() override { std::destroy_at(&this->cell); }
 };
 
 // A run of `size > 0` elements in contiguous memory, followed by the rest of the list. The
@@ -118,13 +141,78 @@ struct OwnedChunk final : Chunk<T> {
   Storage storage;
 };
 
-// A part of a list not computed yet; once computed it holds the list it turned out to be,
+// What a suspended computation gives: a list, or the head and tail of a cell, which the
+// suspension then holds in place of the computation (no node of its own for the cell).
+template <class T>
+struct Produced {
+  Produced(List<T> xs) : rest(std::move(xs)) {}  // NOLINT: a list is what most give
+  Produced(T h, List<T> t) : head(std::in_place, std::move(h)), rest(std::move(t)) {}
+  std::optional<T> head;
+  List<T> rest;
+};
+
+// A part of a list not computed yet. Forcing it runs the computation (under the Once protocol)
+// and turns the node into the cell it computed, or into a forward to the list it computed,
 // never itself suspended.
 template <class T>
-using Suspended = Memo<List<T>, ListNode<T>>;
+struct Suspension : CellNode<T> {
+  Suspension() noexcept : CellNode<T>(ListKind::Suspended) {}
+  ~Suspension() override {
+    if (this->kindNow() == ListKind::Cell)
+      std::destroy_at(&this->cell);
+    else if (this->once.done())
+      std::destroy_at(&this->forward);
+  }
+
+  [[gnu::noinline]] void force() {
+    this->once.call([this] { compute(); });
+  }
+  // For a caller that holds the only reference to the node.
+  [[gnu::noinline]] void forceExclusive() {
+    this->once.callExclusive([this] { compute(); });
+  }
+  // Holds what the computation gave. Publishes a cell by its kind, which readers look at first.
+  void settleAs(Produced<T>&& p) noexcept {
+    if (p.head) {
+      ::new (static_cast<void*>(&this->cell)) CellFields<T>{std::move(*p.head), std::move(p.rest)};
+      this->kind.store(ListKind::Cell, std::memory_order_release);
+    } else {
+      ::new (static_cast<void*>(&this->forward)) List<T>(std::move(p.rest));
+    }
+  }
+  // Constructs the cell or the forward and releases the computation; leaves both untouched if
+  // it throws.
+  virtual void compute() = 0;
+};
+
+// The suspensions of lists, for the generators of this layer (fp/generate.hpp).
+struct ListInternals;
+
+// Tells a suspension's constructor to make its computation by calling what it is given.
+struct MadeBy {};
+
+template <class T, class F>
+struct SuspensionOf final : Suspension<T> {
+  explicit SuspensionOf(F f) : fn(std::move(f)) {}
+  template <class Make>
+  SuspensionOf(MadeBy, Make& make) : fn(make()) {}
+  ~SuspensionOf() override {
+    if (this->kindNow() != ListKind::Cell && !this->once.done()) std::destroy_at(&fn);
+  }
+  void compute() override;
+  union {
+    F fn;
+  };
+};
 
 }  // namespace detail
 
+// GCC 12 takes a List moved out of a std::variant (an fp::Deferred<List<T>> holds one) for
+// possibly uninitialised when it inlines deeply; the list is initialised on every path.
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+#endif
 template <class T>
 class List {
   using Node = detail::ListNode<T>;
@@ -175,11 +263,7 @@ class List {
   template <class F>
     requires std::is_invocable_r_v<List, std::decay_t<F>&>
   static List lazy(F&& produce) {
-    auto settle = [f = std::forward<F>(produce)]() mutable -> List {
-      return settleOwned(List(std::invoke(f)));
-    };
-    using Memo = detail::MemoOf<List, decltype(settle), Node>;
-    return List(detail::makeRef<Memo>(std::move(settle), detail::ListKind::Suspended));
+    return suspend(std::forward<F>(produce));
   }
 
   bool empty() const { return settled().node == nullptr; }
@@ -198,22 +282,8 @@ class List {
   // piece of a contiguous buffer shares the buffer.
   List take(std::int64_t n) const {
     if (n <= 0 || !node_) return {};
-    if (node_->kind == detail::ListKind::Suspended)
-      return lazy([xs = *this, n] { return xs.settledList().take(n); });
-    if (node_->kind == detail::ListKind::Cell) {
-      const auto& cell = asCell(node_.get());
-      if (n == 1) return cons(cell.head, List());
-      return cons(cell.head, [rest = cell.tail, n] { return rest.settledList().take(n - 1); });
-    }
-    const auto& chunk = asChunk(node_.get());
-    const auto available = static_cast<std::uint64_t>(chunk.size - pos_);
-    if (static_cast<std::uint64_t>(n) <= available)
-      return slice(chunk, pos_, pos_ + static_cast<std::size_t>(n), List());
-    if (!chunk.rest.node_) return *this;
-    return slice(chunk, pos_, chunk.size,
-                 lazy([rest = chunk.rest, more = n - static_cast<std::int64_t>(available)] {
-                   return rest.take(more);
-                 }));
+    if (node_->kindNow() == detail::ListKind::Suspended) return suspend(TakeStep{*this, n});
+    return fromProduced(takeFrom(*this, n, false));
   }
 
   // All but the first `n` elements (none if there are fewer), skipped when first looked at.
@@ -246,13 +316,20 @@ class List {
   List dropInRun(std::size_t n) const {
     const Pos p = settled();
     if (n == 0 || !p.node) return at(p);
-    if (p.node->kind == detail::ListKind::Cell) return asCell(p.node).tail;
+    if (p.node->kindNow() == detail::ListKind::Cell) return asCell(p.node).tail;
     const auto& chunk = asChunk(p.node);
     return p.pos + n < chunk.size ? List(detail::Ref<Node>::share(p.node), p.pos + n) : chunk.rest;
   }
   // The runs of the list, front to back, each a std::span<const T> valid while some copy of
   // the list lives; the parts of the list are computed as the walk reaches them.
   Runs runs() const;
+
+  // Cuts slices of one list's leading run, `slicer(begin, end)` the elements [begin, end) of
+  // run() as a list of their own that shares the buffer. A slice is one node, and the slices
+  // cost one atomic operation on the buffer's count per slicer instead of two each: they share
+  // a keeper of the buffer whose references the slicer reserves in advance. The slicer is valid
+  // while some copy of the list lives; the slices are lists like any other.
+  class Slicer;
 
   friend bool operator==(const List& a, const List& b)
     requires std::equality_comparable<T>
@@ -274,8 +351,77 @@ class List {
     std::size_t pos = 0;
   };
 
+  template <class U, class F>
+  friend struct detail::SuspensionOf;
+  friend struct detail::ListInternals;
+  using Produced = detail::Produced<T>;
+
   explicit List(detail::Ref<Node> node, std::size_t pos = 0) noexcept
       : node_(std::move(node)), pos_(pos) {}
+
+  // A list that `produce()` computes when first looked at; `produce` gives a List or a
+  // Produced (the head and tail of a cell).
+  template <class F>
+  static List suspend(F&& produce) {
+    return List(detail::makeRef<detail::SuspensionOf<T, std::decay_t<F>>>(std::forward<F>(produce)));
+  }
+  // The same with the computation that `make()` returns, made in the node once its memory is
+  // there: what `make` moves into the computation is never lost to a failed allocation.
+  template <class Make>
+  static List suspendMade(Make&& make) {
+    using Node = detail::SuspensionOf<T, std::invoke_result_t<Make&>>;
+    return List(detail::makeRef<Node>(detail::MadeBy{}, make));
+  }
+  static List fromProduced(Produced&& p) {
+    return p.head ? cons(std::move(*p.head), std::move(p.rest)) : std::move(p.rest);
+  }
+  // What a suspension holds for a list it computed: a cell that nothing else holds is taken
+  // apart, so that the suspension becomes that cell and the cell's node goes.
+  static Produced produced(List xs) {
+    xs = settleOwned(std::move(xs));
+    Node* n = xs.node_.get();
+    if constexpr (std::is_nothrow_move_constructible_v<T>) {
+      if (n && n->kindNow() == detail::ListKind::Cell && n->unique()) {
+        auto& cell = const_cast<detail::CellFields<T>&>(asCell(n));
+        return Produced(std::move(cell.head), std::move(cell.tail));
+      }
+    }
+    return xs;
+  }
+
+  // The computation behind `take`: the first n elements of `rest`, which it holds alone.
+  struct TakeStep {
+    List rest;
+    std::int64_t n;
+    Produced operator()() { return takeFrom(rest, n, true); }
+  };
+
+  // The first `n` elements of `xs` (n > 0), as a suspension holds them: one suspension per cell,
+  // one slice per buffer. If `mine`, `xs` is held where no other thread can reach it, and a
+  // cell that nothing else holds hands its tail over instead of sharing it.
+  static Produced takeFrom(const List& xs, std::int64_t n, bool mine) {
+    const Pos p = mine ? settleExclusive(const_cast<List&>(xs)) : xs.settled();
+    if (!p.node) return List();
+    if (p.node->kindNow() == detail::ListKind::Cell) {
+      auto& cell = const_cast<detail::CellFields<T>&>(asCell(p.node));
+      T head = cell.head;
+      if (n == 1) return Produced(std::move(head), List());
+      const bool handOver = mine && xs.node_.get() == p.node && p.node->unique();
+      List rest = suspendMade([&] {
+        return TakeStep{handOver ? std::move(cell.tail) : cell.tail, n - 1};
+      });
+      return Produced(std::move(head), std::move(rest));
+    }
+    const auto& chunk = asChunk(p.node);
+    const auto available = static_cast<std::uint64_t>(chunk.size - p.pos);
+    if (static_cast<std::uint64_t>(n) <= available)
+      return slice(chunk, p.pos, p.pos + static_cast<std::size_t>(n), List());
+    if (!chunk.rest.node_) return at(p);
+    return slice(chunk, p.pos, chunk.size,
+                 suspend([rest = chunk.rest, more = n - static_cast<std::int64_t>(available)] {
+                   return rest.take(more);
+                 }));
+  }
 
   template <class R>
   static List copy(R&& items) {
@@ -301,8 +447,8 @@ class List {
                                                   std::move(rest), std::move(keep)));
   }
 
-  static const detail::Cell<T>& asCell(const Node* n) {
-    return static_cast<const detail::Cell<T>&>(*n);
+  static const detail::CellFields<T>& asCell(const Node* n) {
+    return static_cast<const detail::CellNode<T>*>(n)->cell;
   }
   static const detail::Chunk<T>& asChunk(const Node* n) {
     return static_cast<const detail::Chunk<T>&>(*n);
@@ -311,27 +457,45 @@ class List {
   // Forces a suspended list; what it turns out to be is remembered by its node.
   static Pos settle(const List& xs) {
     Node* n = xs.node_.get();
-    if (n && n->kind == detail::ListKind::Suspended) {
-      const List& forced = static_cast<detail::Suspended<T>*>(n)->get();
-      return {forced.node_.get(), forced.pos_};
-    }
+    if (n && n->kindNow() == detail::ListKind::Suspended) [[unlikely]]
+      return forced(n);
     return {n, xs.pos_};
+  }
+  [[gnu::noinline]] static Pos forced(Node* n) {
+    auto* suspension = static_cast<detail::Suspension<T>*>(n);
+    if (!n->once.done()) suspension->force();
+    if (n->kindNow() == detail::ListKind::Cell) return {n, 0};
+    return {suspension->forward.node_.get(), suspension->forward.pos_};
   }
   Pos settled() const { return settle(*this); }
   // Like settledList(), for a list handed over: a node that nothing else holds is taken apart
   // instead of shared, which spares the reference counts on the way.
   static List settleOwned(List xs) {
+    settleExclusive(xs);
     Node* n = xs.node_.get();
-    if (!n || n->kind != detail::ListKind::Suspended) return xs;
-    auto& suspended = static_cast<detail::Suspended<T>&>(*n);
-    const List& forced = suspended.get();
-    return n->unique() ? std::move(const_cast<List&>(forced)) : forced;
+    if (!n || n->kindNow() != detail::ListKind::Suspended) return xs;  // a cell now, perhaps
+    auto& forward = static_cast<detail::Suspension<T>*>(n)->forward;
+    return n->unique() ? std::move(forward) : forward;
+  }
+  // Settles a list that the caller holds where no other thread can reach it (a list handed
+  // over, or one captured by a computation that is running): if its node is its own, no other
+  // thread can be forcing it, and it is forced without the atomic claim.
+  static Pos settleExclusive(List& xs) {
+    Node* n = xs.node_.get();
+    if (n && n->kindNow() == detail::ListKind::Suspended) [[unlikely]] {
+      if (!n->unique()) return forced(n);
+      auto* suspension = static_cast<detail::Suspension<T>*>(n);
+      suspension->forceExclusive();
+      if (n->kindNow() == detail::ListKind::Cell) return {n, 0};
+      return {suspension->forward.node_.get(), suspension->forward.pos_};
+    }
+    return {n, xs.pos_};
   }
   // The rest of a list handed over, settled. The first cell is let go of before the rest is
   // computed, so that a walk holds one cell at a time even while it makes the next.
   static List restOwned(List xs) {
     Node* n = xs.node_.get();
-    List rest = n->kind == detail::ListKind::Cell && n->unique()
+    List rest = n->kindNow() == detail::ListKind::Cell && n->unique()
                     ? std::move(const_cast<List&>(asCell(n).tail))
                     : tailOf({n, xs.pos_});
     xs = List();
@@ -347,29 +511,29 @@ class List {
   static List at(Pos p) { return List(detail::Ref<Node>::share(p.node), p.pos); }
   static std::span<const T> runAt(Pos p) {
     if (!p.node) return {};
-    if (p.node->kind == detail::ListKind::Cell) return {&asCell(p.node).head, 1};
+    if (p.node->kindNow() == detail::ListKind::Cell) return {&asCell(p.node).head, 1};
     const auto& chunk = asChunk(p.node);
     return {chunk.data + p.pos, chunk.size - p.pos};
   }
   static const T& headAt(Pos p) {
-    return p.node->kind == detail::ListKind::Cell ? asCell(p.node).head
+    return p.node->kindNow() == detail::ListKind::Cell ? asCell(p.node).head
                                                   : asChunk(p.node).data[p.pos];
   }
   static List tailOf(Pos p) {
-    if (p.node->kind == detail::ListKind::Cell) return asCell(p.node).tail;
+    if (p.node->kindNow() == detail::ListKind::Cell) return asCell(p.node).tail;
     const auto& chunk = asChunk(p.node);
     return p.pos + 1 < chunk.size ? List(detail::Ref<Node>::share(p.node), p.pos + 1) : chunk.rest;
   }
   // Where the list goes on after the cell or the whole chunk `n`.
   static Pos afterRun(const Node* n) {
-    return settle(n->kind == detail::ListKind::Cell ? asCell(n).tail : asChunk(n).rest);
+    return settle(n->kindNow() == detail::ListKind::Cell ? asCell(n).tail : asChunk(n).rest);
   }
   // Skips up to `count` elements, a contiguous run at a time (a cell is a run of one); lowers
   // `count` by the number skipped.
   static Pos skip(Pos p, std::uint64_t& count) {
     while (p.node && count > 0) {
       const std::uint64_t run =
-          p.node->kind == detail::ListKind::Chunk ? asChunk(p.node).size - p.pos : 1;
+          p.node->kindNow() == detail::ListKind::Chunk ? asChunk(p.node).size - p.pos : 1;
       if (count < run) {
         p.pos += static_cast<std::size_t>(count);
         count = 0;
@@ -384,10 +548,15 @@ class List {
   detail::Ref<Node> node_;
   std::size_t pos_ = 0;  // the first element's offset, when node_ is a chunk
 };
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic pop
+#endif
 
 // A multi-pass iterator that borrows the list: valid while some copy of the list lives. It
-// walks a contiguous run as a pointer, so that walking a buffer costs what walking an array
-// does; a cell is a run of one.
+// holds the current run as a pointer and its end, so that walking a buffer costs what walking
+// an array does: an increment that stays inside the run is one comparison, which a loop's test
+// against end() repeats and the compiler folds into it; a cell is a run of one. Past the last
+// element both pointers are null, the state of end().
 template <class T>
 class List<T>::iterator {
  public:
@@ -401,7 +570,8 @@ class List<T>::iterator {
   reference operator*() const { return *at_; }
   pointer operator->() const { return at_; }
   iterator& operator++() {
-    if (++at_ == stop_) enter(afterRun(node_));
+    if (++at_ == stop_) [[unlikely]]
+      nextRun();
     return *this;
   }
   iterator operator++(int) {
@@ -409,18 +579,26 @@ class List<T>::iterator {
     ++*this;
     return old;
   }
-  // Every element has its own address, so the address alone tells places apart.
-  friend bool operator==(const iterator& a, const iterator& b) { return a.at_ == b.at_; }
+  // Every element has its own address, so the address alone tells places apart; the end is
+  // told by the run being used up, the test that an increment has just made.
+  friend bool operator==(const iterator& a, const iterator& b) {
+    const bool aEnd = a.at_ == a.stop_, bEnd = b.at_ == b.stop_;
+    return aEnd || bEnd ? aEnd == bEnd : a.at_ == b.at_;
+  }
 
  private:
   friend class List;
   explicit iterator(Pos p) { enter(p); }
 
+  // Out of line, and returning the iterator rather than changing it in place, so that a loop
+  // keeps its iterator in registers.
+  void nextRun() { *this = following(node_); }
+  [[gnu::noinline]] static iterator following(const Node* node) { return iterator(afterRun(node)); }
   void enter(Pos p) {
     node_ = p.node;
     if (!node_) {
       at_ = stop_ = nullptr;
-    } else if (node_->kind == detail::ListKind::Cell) {
+    } else if (node_->kindNow() == detail::ListKind::Cell) {
       at_ = &asCell(node_).head;
       stop_ = at_ + 1;
     } else {
@@ -477,9 +655,76 @@ class List<T>::Runs : public std::ranges::view_base {
 };
 
 template <class T>
+class List<T>::Slicer {
+ public:
+  explicit Slicer(const List& xs) : at_(xs.settled()) {}
+  Slicer(const Slicer&) = delete;
+  Slicer& operator=(const Slicer&) = delete;
+  ~Slicer() {
+    if (keeper_) keeper_->release(kReserved - handedOut_);
+  }
+
+  // The elements [begin, end) of the list's run() as a list of their own.
+  List operator()(std::size_t begin, std::size_t end) {
+    if (begin == end) return {};
+    if (at_.node->kindNow() == detail::ListKind::Cell) return cons(asCell(at_.node).head, List());
+    if (!keeper_ || handedOut_ == kReserved) renew();
+    ++handedOut_;
+    const auto& chunk = asChunk(at_.node);
+    return List(detail::makeRef<detail::Chunk<T>>(chunk.data + at_.pos + begin, end - begin, List(),
+                                                  detail::Ref<const detail::Shared>(keeper_)));
+  }
+
+ private:
+  // Holds the buffer for the slices; its count is reserved when it is made.
+  struct Keeper final : detail::Shared {
+    explicit Keeper(detail::Ref<const detail::Shared> b) : buffer(std::move(b)) {}
+    detail::Ref<const detail::Shared> buffer;
+  };
+  static constexpr std::uintptr_t kReserved = std::uintptr_t{1} << 20;
+
+  void renew() {
+    const auto& chunk = asChunk(at_.node);
+    auto buffer = chunk.keep ? chunk.keep : detail::Ref<const detail::Shared>::share(&chunk);
+    auto* fresh = new Keeper(std::move(buffer));
+    fresh->reserve(kReserved);
+    if (keeper_) keeper_->release(kReserved - handedOut_);
+    keeper_ = fresh;
+    handedOut_ = 0;
+  }
+
+  Pos at_;
+  const Keeper* keeper_ = nullptr;
+  std::uintptr_t handedOut_ = 0;
+};
+
+template <class T>
 typename List<T>::Runs List<T>::runs() const {
   return Runs(*this);
 }
+
+template <class T, class F>
+void detail::SuspensionOf<T, F>::compute() {
+  Produced<T> produced = [&]() -> Produced<T> {
+    if constexpr (std::same_as<std::invoke_result_t<F&>, Produced<T>>)
+      return std::invoke(fn);
+    else
+      return List<T>(std::invoke(fn));
+  }();
+  if (!produced.head)
+    produced = List<T>::produced(std::move(produced.rest));  // settled, a cell taken apart
+  else if constexpr (!std::is_nothrow_move_constructible_v<T>)
+    produced = List<T>::fromProduced(std::move(produced));  // no move may throw below
+  std::destroy_at(&fn);
+  this->settleAs(std::move(produced));
+}
+
+struct detail::ListInternals {
+  template <class T, class Make>
+  static List<T> suspendMade(Make&& make) {
+    return List<T>::suspendMade(std::forward<Make>(make));
+  }
+};
 
 // The elements of `xs` followed by those of `ys`, computed as they are read; `ys` (a List, or
 // a callable such as fp::Deferred that returns one) is not looked at before `xs` is exhausted.
@@ -491,18 +736,18 @@ List<T> append(List<T> xs, Rhs ys) {
   if constexpr (std::same_as<Rhs, List<T>>) {
     if (!ys.node_) return xs;
   }
-  return List<T>::lazy([xs = std::move(xs), ys = std::move(ys)]() mutable -> List<T> {
+  return List<T>::suspend([xs = std::move(xs), ys = std::move(ys)]() mutable -> detail::Produced<T> {
     using Pos = typename List<T>::Pos;
     const Pos p = List<T>::settle(xs);
     if (!p.node) {
       if constexpr (std::same_as<Rhs, List<T>>)
-        return ys;
+        return ys;  // a copy: settling it may throw, and the next reader needs it again
       else
-        return std::invoke(ys);
+        return List<T>(std::invoke(ys));
     }
-    if (p.node->kind == detail::ListKind::Cell) {
+    if (p.node->kindNow() == detail::ListKind::Cell) {
       const auto& cell = List<T>::asCell(p.node);
-      return List<T>::cons(cell.head, append(cell.tail, ys));
+      return {cell.head, append(cell.tail, ys)};
     }
     const auto& chunk = List<T>::asChunk(p.node);
     return List<T>::slice(chunk, p.pos, chunk.size, append(chunk.rest, ys));

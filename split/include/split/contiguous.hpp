@@ -33,18 +33,38 @@ namespace detail {
 
 // The search for a delimiter's matches in contiguous elements: the scanner, called directly,
 // where the delimiter has one.
+//
+// A search hands out a `Key`, a value that holds what the search reads, and searches with it
+// through the static `find(key, ...)`: a loop that keeps the key in its own state searches with
+// values in registers, however it writes to memory between pieces.
 template <class T>
 class ContiguousSearch {
  public:
   explicit ContiguousSearch(std::shared_ptr<const Matcher<T>> matcher)
       : matcher_(std::move(matcher)), scanner_(matcher_->scanner()), length_(matcher_->length()) {}
 
-  // As Matcher::find over `elements`.
-  std::size_t find(std::span<const T> elements, std::size_t from, std::size_t last) const {
+  struct Key {
+    ScanKey<T> scan;           // the scanner's, if `scans`
+    const Matcher<T>* matcher;  // the predicates otherwise
+    bool scans;
+  };
+  Key key() const noexcept {
     if constexpr (Scannable<T>) {
-      if (scanner_) return scanner_->find(elements.data(), elements.size(), from, last);
+      if (scanner_) return {scanner_->key(), matcher_.get(), true};
     }
-    return matcher_->find(elements, from, last);
+    return {{}, matcher_.get(), false};
+  }
+
+  // As Matcher::find over `elements`.
+  static std::size_t find(const Key& k, std::span<const T> elements, std::size_t from,
+                          std::size_t last) {
+    if constexpr (Scannable<T>) {
+      if (k.scans) return Scanner<T>::find(k.scan, elements.data(), elements.size(), from, last);
+    }
+    return k.matcher->find(elements, from, last);
+  }
+  std::size_t find(std::span<const T> elements, std::size_t from, std::size_t last) const {
+    return find(key(), elements, from, last);
   }
   std::size_t length() const noexcept { return length_; }
 
@@ -55,18 +75,28 @@ class ContiguousSearch {
 };
 
 // The search for the elements that a predicate of the caller's own type accepts: the delimiter
-// of splitWhen, linesBy and wordsBy, its calls inlined into the loop.
+// of splitWhen, linesBy and wordsBy, its calls inlined into the loop. Its key points to the
+// predicate (which need not be default-constructible, as a key must).
 template <class T, class P>
 class PredicateSearch {
  public:
   explicit PredicateSearch(P p) : p_(std::move(p)) {}
 
-  std::size_t find(std::span<const T> elements, std::size_t from, std::size_t last) const {
+  struct Key {
+    const P* p;
+  };
+  Key key() const noexcept { return {&p_}; }
+
+  static std::size_t find(const Key& k, std::span<const T> elements, std::size_t from,
+                          std::size_t last) {
     const T* const data = elements.data();
     const T* const end = data + last;
     for (const T* x = data + from; x != end; ++x)
-      if (std::invoke(p_, *x)) return std::size_t(x - data);
+      if (std::invoke(*k.p, *x)) return std::size_t(x - data);
     return last;
+  }
+  std::size_t find(std::span<const T> elements, std::size_t from, std::size_t last) const {
+    return find(key(), elements, from, last);
   }
   static constexpr std::size_t length() noexcept { return 1; }
 
@@ -90,8 +120,9 @@ class TextCutting {
   using piece_type = View;
 
   struct State {
-    std::size_t begin = 0;  // where the next text starts
-    std::size_t from = 0;   // where the search for its end starts: past an empty match, one on
+    typename Search::Key key;  // the search's, kept here so that the caller's loop holds it
+    std::size_t begin = 0;     // where the next text starts
+    std::size_t from = 0;      // where the search for its end starts: past an empty match, one on
     bool first = true;
     bool done = false;
   };
@@ -100,13 +131,14 @@ class TextCutting {
   TextCutting(Search search, Cutter policies)
       : search_(std::move(search)), policies_(policies), length_(search_.length()) {}
 
-  State start(View) const { return {}; }
+  State start(View) const { return {search_.key()}; }
 
   [[gnu::always_inline]] bool next(View text, State& st, View& piece) const {
     const std::size_t n = text.size();
     while (!st.done) {
       const std::size_t begin = st.begin;
-      const std::size_t at = st.from < n ? find(text, st.from, n) : n;
+      const std::size_t at =
+          st.from < n ? Search::find(st.key, span(text), st.from, n) : n;
       const bool first = st.first, last = at == n;
       st.first = false;
       st.done = last;
@@ -124,8 +156,9 @@ class TextCutting {
   }
 
   std::size_t find(View text, std::size_t from, std::size_t last) const {
-    return search_.find(std::span<const ViewElement<View>>(text.data(), text.size()), from, last);
+    return search_.find(span(text), from, last);
   }
+  static std::span<const ViewElement<View>> span(View text) { return {text.data(), text.size()}; }
   std::size_t length() const noexcept { return length_; }
 
  private:
@@ -156,7 +189,7 @@ class SplitterCutting {
   SplitterCutting(Search search, Cutter start)
       : texts_(std::move(search), start), start_(start), cutsTexts_(start.cutsTexts()) {}
 
-  State start(View) const { return State{start_}; }
+  State start(View text) const { return State{start_, {}, false, texts_.start(text)}; }
 
   // Inlined into the caller's loop, where the state can live in registers.
   [[gnu::always_inline]] bool next(View text, State& st, View& piece) const {

@@ -1,9 +1,9 @@
 // A heap node holding a computation until it has run and its result afterwards.
 //
-// `Memo<V, Base>` is the shared part of a deferred value: `get()` runs the computation on first
-// use (under the `Once` protocol) and hands out the stored result ever after. The computation
-// lives in the derived `MemoOf` and is destroyed as soon as it has produced the result, so what
-// it captured is released early. `Base` lets list nodes, which carry a kind tag, reuse it.
+// `Memo<V>` is the shared part of a deferred value: `get()` runs the computation on first use
+// (under the `Once` protocol) and hands out the stored result ever after, for the price of one
+// load and a branch. The computation lives in the derived `MemoOf`, in the same node, and is
+// destroyed as soon as it has produced the result, so what it captured is released early.
 #pragma once
 
 #include <functional>
@@ -16,18 +16,18 @@
 
 namespace fp::detail {
 
-template <class V, class Base = Shared>
-class Memo : public Base {
+template <class V>
+class Memo : public Shared {
  public:
   const V& get() {
-    once_.call([this] { compute(); });
+    if (!once_.done()) [[unlikely]]
+      force();
     return value_;
   }
   bool ready() const noexcept { return once_.done(); }
 
  protected:
-  template <class... BaseArgs>
-  explicit Memo(BaseArgs&&... args) : Base(std::forward<BaseArgs>(args)...) {}
+  Memo() noexcept {}
   ~Memo() override {
     if (once_.done()) std::destroy_at(&value_);
   }
@@ -39,14 +39,17 @@ class Memo : public Base {
   union {
     V value_;
   };
+
+ private:
+  [[gnu::noinline]] void force() {
+    once_.call([this] { compute(); });
+  }
 };
 
-template <class V, class F, class Base = Shared>
-class MemoOf final : public Memo<V, Base> {
+template <class V, class F>
+class MemoOf final : public Memo<V> {
  public:
-  template <class... BaseArgs>
-  explicit MemoOf(F fn, BaseArgs&&... args)
-      : Memo<V, Base>(std::forward<BaseArgs>(args)...), fn_(std::move(fn)) {}
+  explicit MemoOf(F fn) : fn_(std::move(fn)) {}
   ~MemoOf() override {
     if (!this->once_.done()) std::destroy_at(&fn_);
   }

@@ -5,10 +5,22 @@
 // next caller tries again. A computation that needs its own result (a value defined in terms of
 // itself) would wait for itself forever; the guard notices and throws instead.
 //
+// The guard is one 32-bit word: idle, done, or the number of the thread running the
+// computation, with a bit for waiters. Seeing that it is done is one load. Running a
+// computation costs one compare-and-swap of the word to claim it and a plain store to mark it
+// done, not a second atomic operation: waiters therefore never rely on a wake-up alone. They
+// sleep for a bounded time and look again, so a finisher that overlooks a waiter arriving in its
+// last instant costs that waiter one short sleep, never a hang.
+//
 // Computations nest (forcing one value forces the next inside it), so each one runs under
 // `fp::ensureStack`: a chain of any depth continues on fresh stack segments instead of
 // overflowing the thread's stack.
 #pragma once
+
+#include <linux/futex.h>
+#include <sys/syscall.h>
+#include <time.h>
+#include <unistd.h>
 
 #include <atomic>
 #include <cstdint>
@@ -18,76 +30,101 @@
 
 namespace fp::detail {
 
+// A waiter's first sleep, and its longest: each sleep doubles the one before.
+inline constexpr long kOnceFirstNap = 50'000;       // nanoseconds
+inline constexpr long kOnceLongestNap = 20'000'000;
+
+inline constinit std::atomic<std::uint32_t> nextThreadNumber{1};
+inline constinit thread_local std::uint32_t threadNumberOfThis [[gnu::tls_model("initial-exec")]] = 0;
+
+// A number for the calling thread, unique among the threads alive (up to 2^31 of them made),
+// never 0.
+inline std::uint32_t threadNumber() noexcept {
+  std::uint32_t& mine = threadNumberOfThis;
+  if (mine == 0) [[unlikely]] {
+    do mine = nextThreadNumber.fetch_add(1, std::memory_order_relaxed) & 0x7fffffffu;
+    while (mine == 0);
+  }
+  return mine;
+}
+
 class Once {
  public:
   bool done() const noexcept { return state_.load(std::memory_order_acquire) == kDone; }
 
-  // Runs `run` unless the computation is already done; returns once it is.
+  // Runs `run()` unless the computation is already done, or waits for the thread that runs it;
+  // returns once it is done. Inlined into the caller's own slow path, so that a chain of nested
+  // computations costs one frame of the caller's per level, not a stack of helpers.
   template <class F>
-  void call(F&& run) {
-    if (!done()) [[unlikely]]
-      callSlow(+[](void* f) { (*static_cast<F*>(f))(); }, &run);
-  }
-
- private:
-  enum State : std::uint8_t { kIdle, kRunning, kRunningWithWaiters, kDone };
-
-  // The computations this thread is running, innermost first, linked through the stack.
-  struct Frame {
-    const Once* once;
-    const Frame* outer;
-  };
-  static inline thread_local const Frame* running_ = nullptr;
-
-  [[gnu::noinline]] void callSlow(void (*run)(void*), void* context) {
-    for (;;) {
-      std::uint8_t state = state_.load(std::memory_order_acquire);
-      switch (state) {
-        case kDone:
-          return;
-        case kIdle:
-          if (state_.compare_exchange_weak(state, kRunning, std::memory_order_acquire)) {
-            runHere(run, context);
-            return;
-          }
-          break;
-        default:
-          if (runningOnThisThread())
-            throw std::logic_error("fp: an on-demand value depends on itself");
-          if (state == kRunningWithWaiters ||
-              state_.compare_exchange_weak(state, kRunningWithWaiters,
-                                           std::memory_order_acquire))
-            state_.wait(kRunningWithWaiters, std::memory_order_acquire);
-      }
+  [[gnu::always_inline]] void call(F&& run) {
+    const std::uint32_t me = threadNumber() << 1;
+    for (std::uint32_t state = kIdle;
+         !state_.compare_exchange_strong(state, me, std::memory_order_acquire,
+                                         std::memory_order_acquire);
+         state = kIdle) {
+      if (state == kDone) return;
+      waitWhileRunning(state, me);
     }
-  }
-
-  void runHere(void (*run)(void*), void* context) {
-    const Frame frame{this, running_};
-    running_ = &frame;
     try {
-      ensureStack([&] { run(context); });
+      ensureStack(run);
     } catch (...) {
-      running_ = frame.outer;
       finish(kIdle);
       throw;
     }
-    running_ = frame.outer;
     finish(kDone);
   }
 
-  void finish(State next) noexcept {
-    if (state_.exchange(next, std::memory_order_acq_rel) == kRunningWithWaiters)
-      state_.notify_all();
+  // The same for a caller that holds the only reference to the computation, where no other
+  // thread can be forcing it: no atomic read-modify-write is needed to claim it.
+  template <class F>
+  [[gnu::always_inline]] void callExclusive(F&& run) {
+    const std::uint32_t state = state_.load(std::memory_order_relaxed);
+    if (state == kDone) return;
+    if (state != kIdle) throw std::logic_error("fp: an on-demand value depends on itself");
+    state_.store(threadNumber() << 1, std::memory_order_relaxed);
+    try {
+      ensureStack(run);
+    } catch (...) {
+      state_.store(kIdle, std::memory_order_relaxed);
+      throw;
+    }
+    state_.store(kDone, std::memory_order_release);
   }
 
-  bool runningOnThisThread() const noexcept {
-    for (const Frame* f = running_; f; f = f->outer)
-      if (f->once == this) return true;
-    return false;
+ private:
+  static constexpr std::uint32_t kIdle = 0;
+  static constexpr std::uint32_t kDone = 1;
+  static constexpr std::uint32_t kWaiters = 1;  // on a running thread's number, which is even
+
+  // Another computation holds the word (`state`): throws if it is this thread's own, else
+  // waits until the word changes.
+  [[gnu::noinline]] void waitWhileRunning(std::uint32_t state, std::uint32_t me) {
+    if ((state & ~kWaiters) == me) throw std::logic_error("fp: an on-demand value depends on itself");
+    long napNanoseconds = kOnceFirstNap;
+    while ((state & ~kWaiters) != kIdle && state != kDone) {
+      if ((state & kWaiters) ||
+          state_.compare_exchange_weak(state, state | kWaiters, std::memory_order_relaxed)) {
+        nap(state | kWaiters, napNanoseconds);
+        napNanoseconds = napNanoseconds < kOnceLongestNap / 2 ? 2 * napNanoseconds : kOnceLongestNap;
+      }
+      state = state_.load(std::memory_order_acquire);
+    }
   }
 
-  std::atomic<std::uint8_t> state_{kIdle};
+  // Publishes the outcome; wakes the waiters that have said so.
+  void finish(std::uint32_t next) noexcept {
+    const std::uint32_t running = state_.load(std::memory_order_relaxed);
+    state_.store(next, std::memory_order_release);
+    if (running & kWaiters) syscall(SYS_futex, &state_, FUTEX_WAKE_PRIVATE, INT32_MAX, nullptr, nullptr, 0);
+  }
+
+  // Sleeps while the word holds `expected`, for at most the given time.
+  void nap(std::uint32_t expected, long nanoseconds) const noexcept {
+    const timespec timeout{0, nanoseconds};
+    syscall(SYS_futex, &state_, FUTEX_WAIT_PRIVATE, expected, &timeout, nullptr, 0);
+  }
+
+  std::atomic<std::uint32_t> state_{kIdle};
 };
 
 }  // namespace fp::detail

@@ -5,13 +5,27 @@
 // list of ten million cells is a chain ten million deep. Destroying such a chain recursively would
 // overflow the stack, so a node whose count reaches zero is queued on a per-thread list and the
 // outermost release on the thread deletes queued nodes one after another in a loop.
+//
+// Nodes take their memory from the node memory policy (fp/node_memory.hpp).
 #pragma once
 
 #include <atomic>
+#include <cstddef>
 #include <cstdint>
 #include <utility>
 
+#include "fp/node_memory.hpp"
+
 namespace fp::detail {
+
+class Shared;
+
+// The nodes waiting for deletion on this thread, linked through their counts.
+struct ReclaimQueue {
+  const Shared* head;
+  bool draining;
+};
+inline constinit thread_local ReclaimQueue reclaimQueue = {};
 
 class Shared {
  public:
@@ -24,8 +38,18 @@ class Shared {
     // A sole owner needs no atomic decrement: nobody else can take a reference meanwhile.
     if (unique() || refs_.fetch_sub(1, std::memory_order_acq_rel) == 1) reclaim(this);
   }
+  // For a node fresh from `new` that no other thread can see yet: counts `n` references in all,
+  // which its maker hands out without touching the count again.
+  void reserve(std::uintptr_t n) const noexcept { refs_.store(n, std::memory_order_relaxed); }
+  // Drops `n` references at once.
+  void release(std::uintptr_t n) const noexcept {
+    if (n > 0 && refs_.fetch_sub(n, std::memory_order_acq_rel) == n) reclaim(this);
+  }
   // Whether the caller's reference is the only one, so that it may take the node apart.
   bool unique() const noexcept { return refs_.load(std::memory_order_acquire) == 1; }
+
+  static void* operator new(std::size_t size) { return allocateNode(size); }
+  static void operator delete(void* p, std::size_t size) noexcept { deallocateNode(p, size); }
 
  protected:
   virtual ~Shared() = default;
@@ -34,11 +58,7 @@ class Shared {
   // A dead node's count is never read again, so while it waits for deletion the count holds
   // the link to the next dead node: the queue needs no memory of its own.
   static void reclaim(const Shared* node) noexcept {
-    struct Queue {
-      const Shared* head;
-      bool draining;
-    };
-    static thread_local Queue queue{nullptr, false};
+    ReclaimQueue& queue = reclaimQueue;
     node->refs_.store(reinterpret_cast<std::uintptr_t>(queue.head), std::memory_order_relaxed);
     queue.head = node;
     if (queue.draining) return;

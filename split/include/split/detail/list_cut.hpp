@@ -21,6 +21,7 @@
 #include <cstdint>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <span>
 #include <utility>
 #include <vector>
@@ -112,7 +113,14 @@ Stretch<T> cutStep(const MatcherRef<T>& matcher, Cutter cut, fp::List<T> xs, std
     return offset <= run.size() ? xs.dropInRun(std::size_t(offset))
                                 : xs.drop(std::int64_t(offset));
   };
+  // Pieces within the run are slices of it: a node each, and one count operation on the buffer
+  // for all of them.
+  std::optional<typename fp::List<T>::Slicer> slicer;
   const auto slice = [&](std::uint64_t b, std::uint64_t e) {
+    if (e - at <= run.size() && b >= at) {
+      if (!slicer) slicer.emplace(xs);
+      return (*slicer)(std::size_t(b - at), std::size_t(e - at));
+    }
     return input(b).take(std::int64_t(e - b));
   };
   // A piece that the cutter settles is the rest of the open one, which ends in the step where
@@ -200,6 +208,7 @@ Stretch<T> cutStep(const MatcherRef<T>& matcher, Cutter cut, fp::List<T> xs, std
     const Progress under = cut.progress(e);
     if (delivered || (under.any && under.certain)) return stopAt(e);
     // Nothing to hand out yet: search on.
+    slicer.reset();  // it slices the run it was made for
     xs = input(e);
     at = e;
   }

@@ -41,6 +41,18 @@ struct ScannerFor<T> {
   using type = Scanner<T>;
 };
 
+// The key of a scanner (Scanner::Key), or an empty one where there is none.
+template <class T>
+struct ScanKeyFor {
+  struct type {};
+};
+template <Scannable T>
+struct ScanKeyFor<T> {
+  using type = typename Scanner<T>::Key;
+};
+template <class T>
+using ScanKey = typename ScanKeyFor<T>::type;
+
 template <class T>
 class Matcher : public std::enable_shared_from_this<Matcher<T>> {
  public:

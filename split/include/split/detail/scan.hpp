@@ -48,23 +48,48 @@ class Scanner {
   // The number of elements a match covers.
   std::size_t length() const noexcept { return length_; }
 
+  // What a search needs to know of the scanner, as a value: a loop that keeps it in a local
+  // keeps it in registers, where one that reads it through a pointer to the scanner must read it
+  // again for every piece whenever the loop also writes to memory. The pointers point into the
+  // scanner, which must outlive the key.
+  struct Key {
+    const T* elements;
+    std::size_t count;    // of elements
+    const bool* table;    // an anyOf over bytes: which byte values are elements
+    std::size_t length;   // the number of elements a match covers
+    T first;
+    unsigned char shape;
+  };
+  Key key() const noexcept {
+    return {elements_.data(), elements_.size(), table_.data(), length_, first_,
+            static_cast<unsigned char>(shape_)};
+  }
+
   // The first position in [from, last) where a whole match lies within the n elements at
   // `data`, or `last` if there is none. Requires from <= last <= n.
   std::size_t find(const T* data, std::size_t n, std::size_t from, std::size_t last) const {
-    if (shape_ == Shape::Everywhere) return from;
-    if (shape_ == Shape::Nowhere || n < length_) return last;
-    const std::size_t stop = std::min(last, n - length_ + 1);
+    return find(key(), data, n, from, last);
+  }
+
+  // The same with a key of the scanner. This is the one search of contiguous input: a faster
+  // search (a vectorised one, say) for a shape goes in here.
+  static std::size_t find(const Key& k, const T* data, std::size_t n, std::size_t from,
+                          std::size_t last) {
+    const auto shape = static_cast<Shape>(k.shape);
+    if (shape == Shape::Everywhere) return from;
+    if (shape == Shape::Nowhere || n < k.length) return last;
+    const std::size_t stop = std::min(last, n - k.length + 1);
     if (from >= stop) return last;
     std::size_t at;
-    switch (shape_) {
+    switch (shape) {
       case Shape::One:
-        at = findOne(data, from, stop, first_);
+        at = findOne(data, from, stop, k.first);
         break;
       case Shape::AnyOf:
-        at = findAny(data, from, stop);
+        at = findAny(k, data, from, stop);
         break;
       default:
-        at = findSublist(data, from, stop);
+        at = findSublist(k, data, from, stop);
     }
     return at < stop ? at : last;
   }
@@ -106,21 +131,25 @@ class Scanner {
     }
   }
 
-  std::size_t findAny(const T* data, std::size_t from, std::size_t stop) const {
+  static std::size_t findAny(const Key& k, const T* data, std::size_t from, std::size_t stop) {
     const T* x = data + from;
     const T* const end = data + stop;
-    while (x != end && !isAny(*x)) ++x;
+    if constexpr (Byte<T>) {
+      while (x != end && !k.table[static_cast<unsigned char>(*x)]) ++x;
+    } else {
+      const T* const last = k.elements + k.count;
+      while (x != end && std::none_of(k.elements, last, [x](const T& e) { return e == *x; })) ++x;
+    }
     return std::size_t(x - data);
   }
 
   // Candidates are the places of the first element; the rest is compared there, element by
   // element (a delimiter is short: a call to memcmp would cost more).
-  std::size_t findSublist(const T* data, std::size_t from, std::size_t stop) const {
-    const T* const rest = elements_.data() + 1;
-    const std::size_t more = length_ - 1;
-    for (std::size_t i = from; (i = findOne(data, i, stop, first_)) < stop; ++i) {
+  static std::size_t findSublist(const Key& k, const T* data, std::size_t from, std::size_t stop) {
+    const std::size_t more = k.length - 1;
+    for (std::size_t i = from; (i = findOne(data, i, stop, k.first)) < stop; ++i) {
       std::size_t j = 0;
-      while (j < more && data[i + 1 + j] == rest[j]) ++j;
+      while (j < more && data[i + 1 + j] == k.elements[1 + j]) ++j;
       if (j == more) return i;
     }
     return stop;
