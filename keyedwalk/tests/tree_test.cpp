@@ -53,11 +53,12 @@ TEST(Tree, ImapComputesANodeOnlyWhenItIsRead) {
   int calls = 0;
   const T t('t', {T('u', {T('w')}), T('v')});
   const auto mapped = keyedwalk::imap([&](const TreePath& p, char x) { return ++calls, walktest::entry(p, x); }, t);
-  EXPECT_EQ(mapped.label, "[]t");
+  EXPECT_EQ(calls, 0) << "nothing at the call";
+  EXPECT_EQ(mapped.label(), "[]t");
   EXPECT_EQ(calls, 1);
-  EXPECT_EQ(mapped.children.head().label, "[0]u");
+  EXPECT_EQ(mapped.children().head().label(), "[0]u");
   EXPECT_EQ(calls, 2);
-  EXPECT_EQ(mapped.children.tail().head().label, "[1]v");
+  EXPECT_EQ(mapped.children().tail().head().label(), "[1]v");
   EXPECT_EQ(calls, 3) << "w, below u, is still not computed";
 }
 
@@ -161,8 +162,8 @@ TEST(Tree, APathHundredsOfThousandsOfLevelsDeep) {
   const auto mapped = keyedwalk::imap(
       [](const TreePath& p, std::int64_t depth) { return depth == kDepth - 1 ? p.length() : -depth; }, t);
   Big at = mapped;
-  while (!at.children.empty()) at = Big(at.children.head());
-  EXPECT_EQ(at.label, kDepth - 1);
+  while (!at.children().empty()) at = Big(at.children().head());
+  EXPECT_EQ(at.label(), kDepth - 1);
 }
 
 TEST(Tree, ARootWithAMillionLeaves) {
@@ -172,7 +173,7 @@ TEST(Tree, ARootWithAMillionLeaves) {
   // Each leaf's path is its position, read as the mapped children are.
   const auto mapped = keyedwalk::imap([](const TreePath& p, std::int64_t x) { return p.empty() ? 0 : x - p.head(); }, t);
   std::int64_t ones = 0;
-  for (const Big& leaf : fp::consume(mapped.children)) ones += leaf.label;
+  for (const Big& leaf : fp::consume(mapped.children())) ones += leaf.label();
   EXPECT_EQ(ones, kWidth);
 }
 
