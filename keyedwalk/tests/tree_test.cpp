@@ -85,6 +85,20 @@ TEST(Function, TheIndexIsTheArgumentAndTheValueIsComputedOnlyWhenUsed) {
   EXPECT_EQ(fp::fmap([](int x) { return x + 1; }, square)(4), 17);
 }
 
+int cube(int r) { return r * r * r; }
+
+TEST(Function, AnyCallableOfOneArgumentIsMappedTheSameWay) {
+  int calls = 0;
+  const auto square = [&calls](int r) { return ++calls, r * r; };
+  const auto shifted = keyedwalk::imap([](int r, int value) { return value + 100 * r; }, square);
+  EXPECT_EQ(shifted(5), 525);
+  EXPECT_EQ(keyedwalk::imap([](int r, const auto&) { return -r; }, square)(5), -5);
+  EXPECT_EQ(calls, 1) << "the value is computed only when used";
+  EXPECT_EQ(keyedwalk::imap([](int r, int value) { return value - r; }, shifted)(1), 100) << "a mapped function maps again";
+  EXPECT_EQ(keyedwalk::imap([](int r, int value) { return value + r; }, &cube)(2), 10);
+  EXPECT_EQ(fp::fmap([](int x) { return x + 1; }, &cube)(2), 9);
+}
+
 TEST(ReaderT, TheIndexPairsTheEnvironmentWithTheInnerIndex) {
   std::vector<std::string> seen;
   const keyedwalk::ReaderT reader{[&](const std::string& env) {
