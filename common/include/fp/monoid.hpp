@@ -25,6 +25,7 @@
 #include <utility>
 
 #include "fp/deferred.hpp"
+#include "fp/detail/boxed.hpp"
 #include "fp/list.hpp"
 #include "fp/nonempty.hpp"
 #include "fp/stack.hpp"
@@ -154,20 +155,24 @@ struct Composed {
   using Function = std::function<R(P)>;
   using Argument = std::remove_cvref_t<P>;
 
-  Function outer;
-  Deferred<Function> inner;
+  Composed(Function g, Deferred<Function> h) : outer(std::move(g)), inner(std::move(h)) {}
 
-  R operator()(P x) const { return apply(outer, handOn(inner, Argument(x))); }
+  R operator()(P x) const { return apply(outer.get(), handOn(inner, Argument(x))); }
 
   // f(x), for an f that may be a composition of any depth.
   static R apply(const Function& f, Argument x) {
     const Function* at = &f;
     while (const Composed* c = at->template target<Composed>()) {
       x = handOn(c->inner, std::move(x));
-      at = &c->outer;
+      at = &c->outer.get();
     }
     return (*at)(std::move(x));
   }
+
+  // Both parts are shared nodes, so that a composition of any depth is also dropped in bounded
+  // stack.
+  detail::Boxed<Function> outer;
+  Deferred<Function> inner;
 
  private:
   // What the outer function receives: the inner function's result for x, computed when used.

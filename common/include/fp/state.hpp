@@ -16,12 +16,12 @@
 
 #include <concepts>
 #include <functional>
-#include <memory>
 #include <type_traits>
 #include <utility>
 
 #include "fp/applicative.hpp"
 #include "fp/deferred.hpp"
+#include "fp/detail/shared.hpp"
 #include "fp/stack.hpp"
 #include "fp/unit.hpp"
 
@@ -46,15 +46,16 @@ class State {
   template <class Run>
     requires(!std::same_as<std::remove_cvref_t<Run>, State> &&
              std::is_invocable_r_v<Step, const std::decay_t<Run>&, const Deferred<S>&>)
-  explicit State(Run&& run) : run_(std::make_shared<const Transition<std::decay_t<Run>>>(std::forward<Run>(run))) {}
+  explicit State(Run&& run) : run_(detail::makeRef<Transition<std::decay_t<Run>>>(std::forward<Run>(run))) {}
 
   Step run(const Deferred<S>& from) const {
     return ensureStack([&] { return run_->run(from); });
   }
 
  private:
-  struct AnyTransition {
-    virtual ~AnyTransition() = default;
+  // Reference-counted nodes (fp::detail::Shared), so that dropping a chain of any length, each
+  // action holding the next, runs in bounded stack.
+  struct AnyTransition : detail::Shared {
     virtual Step run(const Deferred<S>& from) const = 0;
   };
   template <class Run>
@@ -64,7 +65,7 @@ class State {
     Run f;
   };
 
-  std::shared_ptr<const AnyTransition> run_;
+  detail::Ref<const AnyTransition> run_;
 };
 
 template <class S>
