@@ -13,8 +13,9 @@
 // first looked at. `ifoldMap` gives
 // f(root) <> (fold(child 0) <> (fold(child 1) <> ... <> mempty)), every right operand deferred, so
 // a fold decided early stops there; `itraverse` runs a node's effect before those of its children.
-// The lazy folds `ifoldr` and `ifoldl` are the defaults over `ifoldMap`; the strict ones are loops
-// with an explicit stack, which call the callback in the same order as the defaults would.
+// `ifoldr` hands each node's callback the fold of the nodes after it, deferred, and `ifoldl` is the
+// default over it; the strict folds are loops with an explicit stack. All of them call the callback
+// in the order of the defaults over `ifoldMap`.
 //
 // A path reaches the callback as an fp::List that is built when first read. The walk itself keeps
 // only the steps from a node back up to the root, one list cell per node shared by all the nodes
@@ -134,6 +135,45 @@ typename M::Value ifoldMapChildren(const M& m, const F& f, const StepsUp& up, st
   });
 }
 
+// g++ 12, inlining a whole walk at -O2, takes the list that a moved fp::Deferred may hold for
+// uninitialized; the variant's index rules that out.
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+#endif
+
+// The right fold of a node and its subtree, followed by `after`, the fold of what comes after it
+// in pre-order: each node's f receives the fold of everything after it, deferred.
+template <class Z, class F, class A>
+Z ifoldrNode(const F& f, const TreePath& path, const StepsUp& steps, const Tree<A>& node,
+             const fp::Deferred<Z>& after);
+
+// The same for the children from `rest` on, the first of them at position n.
+template <class Z, class F, class A>
+Z ifoldrChildren(const F& f, const StepsUp& up, std::int64_t n, const fp::List<Tree<A>>& rest,
+                 const fp::Deferred<Z>& after) {
+  if (rest.empty()) return after.get();
+  const Tree<A>& child = rest.head();
+  const fp::Deferred<Z> next([f, up, n, more = rest.tail(), after] { return ifoldrChildren(f, up, n + 1, more, after); });
+  if (child.children().empty()) return ifoldrNode(f, pathOf(up, n), StepsUp(), child, next);
+  const StepsUp steps = StepsUp::cons(n, up);
+  return ifoldrNode(f, pathOf(steps), steps, child, next);
+}
+
+template <class Z, class F, class A>
+Z ifoldrNode(const F& f, const TreePath& path, const StepsUp& steps, const Tree<A>& node,
+             const fp::Deferred<Z>& after) {
+  if (node.children().empty()) return Z(std::invoke(f, path, node.label(), after));
+  const fp::Deferred<Z> below([f, steps, children = node.children(), after] {
+    return ifoldrChildren(f, steps, 0, children, after);
+  });
+  return Z(std::invoke(f, path, node.label(), below));
+}
+
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic pop
+#endif
+
 template <class B, class E, class F, class A>
 auto itraverseTree(const E& effect, const F& f, const StepsUp& up, const Tree<A>& t)
     -> typename E::template Action<Tree<B>> {
@@ -212,6 +252,13 @@ struct FoldableWithIndex<Tree<A>> : FoldableWithIndexDefaults<Tree<A>> {
     return m.append(V(std::invoke(shared, TreePath(), t.label())), [m, shared, children = t.children()] {
       return detail::ifoldMapChildren(m, shared, detail::StepsUp(), 0, children);
     });
+  }
+
+  // What the default over ifoldMap gives, without composing a function per node.
+  template <class F, class Z>
+  static Z ifoldr(F f, Z z, const Tree<A>& t) {
+    return detail::ifoldrNode(fp::detail::share(std::move(f)), TreePath(), detail::StepsUp(), t,
+                              fp::Deferred<Z>(std::move(z)));
   }
 
   template <class F, class Z>
