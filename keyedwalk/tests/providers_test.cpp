@@ -175,7 +175,7 @@ TEST(Providers, ResultsKeepTheContainersKind) {
   EXPECT_EQ(keyedwalk::itraverse(fp::OptionalEffect{}, checked, std::forward_list<int>{4, 4, 4}),
             (std::forward_list<int>{4, 5, 6}));
   const int ones[] = {1, 1};
-  EXPECT_EQ(keyedwalk::imap(twice, ones), (std::array<int, 2>{1, 2})) << "a C array maps to a std::array";
+  EXPECT_EQ(keyedwalk::imap(twice, ones), (std::vector<int>{1, 2})) << "a C array maps to a std::vector";
 
   // A string maps to a string of its characters, or to a vector of anything else.
   const auto upper = [](std::int64_t i, char c) { return i == 0 ? static_cast<char>(c - 32) : c; };

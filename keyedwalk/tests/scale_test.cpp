@@ -1,4 +1,4 @@
-// Every provider crossed with every family of operations at a million elements (50,000 under the
+// Every provider crossed with every family of operations at a million elements (10,000 under the
 // sanitizers), on the main thread and on a thread with a 256 KiB stack: no crash, and the right
 // result. Each row builds a container whose elements, in visiting order, are 0, 1, ..., n - 1,
 // and every check compares an order-sensitive fingerprint of what an operation saw with the one
@@ -32,12 +32,12 @@
 namespace {
 
 // Under the sanitizers every step costs many times more, and the suite must stay within a minute
-// there: 50,000 elements still nest far deeper than a thread's stack holds.
+// there: 10,000 elements still nest deeper than a 256 KiB stack holds.
 #if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
-constexpr std::int64_t kSize = 50'000;
+constexpr std::int64_t kSize = 10'000;
 #elif defined(__has_feature)
 #if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer)
-constexpr std::int64_t kSize = 50'000;
+constexpr std::int64_t kSize = 10'000;
 #else
 constexpr std::int64_t kSize = 1'000'000;
 #endif

@@ -19,8 +19,8 @@
 // and `itraverse` walk from the front with the rest deferred, so they stop where their result is
 // decided.
 //
-// `imap` builds the new sequence at once: the same kind, except that a std::span gives a
-// std::vector, a C array a std::array, and a string or string view a std::basic_string when the
+// `imap` builds the new sequence at once: the same kind, except that a std::span or a C array
+// gives a std::vector, and a string or string view a std::basic_string when the
 // new elements are its characters and a std::vector otherwise; `itraverse` yields the same. A
 // lazy result that outlives the call reads the sequence it was given: an rvalue sequence is moved
 // into the result, an lvalue one is borrowed and must outlive it.
@@ -81,10 +81,12 @@ struct Sequence<std::span<A, Extent>> {
   template <class B>
   using Rebind = std::vector<B>;
 };
+// A C array may be large (a static one of millions of elements); what it maps to is not put on
+// the stack.
 template <class A, std::size_t N>
 struct Sequence<A[N]> {
   template <class B>
-  using Rebind = std::array<B, N>;
+  using Rebind = std::vector<B>;
 };
 template <class A, class Alloc>
 struct Sequence<std::list<A, Alloc>> {
