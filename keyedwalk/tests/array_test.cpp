@@ -119,7 +119,6 @@ TEST(Keyed, AnIxOfTheCallersOwnForAnIntegerTypeIsAskedByEveryOperation) {
   EXPECT_EQ(keyedwalk::ifoldrPrime(visitRight, std::string(), a), "1r2q3p");
   EXPECT_EQ(keyedwalk::ifoldr(visitRight, std::string(), a), "1r2q3p");
   EXPECT_EQ(keyedwalk::ifoldMapPrime(walktest::Concat{}, walktest::entry, a), "3p2q1r");
-  EXPECT_EQ(keyedwalk::itoList(a), (fp::List<std::pair<short, char>>{{3, 'p'}, {2, 'q'}, {1, 'r'}}));
   EXPECT_EQ(a.at(3), 'p');
 }
 
