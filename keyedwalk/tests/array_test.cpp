@@ -15,6 +15,7 @@
 #include "keyedwalk/array.hpp"
 #include "keyedwalk/foldable.hpp"
 #include "keyedwalk/traversable.hpp"
+#include "walk.hpp"
 
 namespace {
 
@@ -45,6 +46,20 @@ struct keyedwalk::Ix<Skewed> {
   }
   static bool inRange(const std::pair<Skewed, Skewed>& b, Skewed i) { return b.first.at <= i.at && i.at <= b.second.at; }
   static std::int64_t rangeSize(const std::pair<Skewed, Skewed>& b) { return b.second.at - b.first.at + 1; }
+};
+
+// An Ix of the caller's own for an integer type: the bounds' indices from the upper one down.
+template <>
+struct keyedwalk::Ix<short> {
+  using Bounds = std::pair<short, short>;
+  static std::vector<short> range(const Bounds& b) {
+    std::vector<short> all;
+    for (int i = b.second; i >= b.first; --i) all.push_back(static_cast<short>(i));
+    return all;
+  }
+  static std::int64_t index(const Bounds& b, short i) { return b.second - i; }
+  static bool inRange(const Bounds& b, short i) { return b.first <= i && i <= b.second; }
+  static std::int64_t rangeSize(const Bounds& b) { return b.second < b.first ? 0 : b.second - b.first + 1; }
 };
 
 template <>
@@ -94,6 +109,17 @@ TEST(Keyed, AnIndexBeyondTheCountFailsEveryOperationThatReachesIt) {
   EXPECT_EQ(keyedwalk::ifoldr([](Skewed, int x, auto) { return x; }, 0, skewed), 10);
   EXPECT_FALSE(keyedwalk::iall([](Skewed, int x) { return x > 10; }, skewed));
   EXPECT_EQ(skewed.at({1}), 11);
+}
+
+TEST(Keyed, AnIxOfTheCallersOwnForAnIntegerTypeIsAskedByEveryOperation) {
+  const Array<short, char> a({1, 3}, {'p', 'q', 'r'});
+  const auto visit = [](short i, std::string acc, char x) { return acc + std::to_string(i) + x; };
+  const auto visitRight = [&](short i, char x, std::string acc) { return visit(i, std::move(acc), x); };
+  EXPECT_EQ(keyedwalk::ifoldlPrime(visit, std::string(), a), "3p2q1r");
+  EXPECT_EQ(keyedwalk::ifoldrPrime(visitRight, std::string(), a), "1r2q3p");
+  EXPECT_EQ(keyedwalk::ifoldr(visitRight, std::string(), a), "1r2q3p");
+  EXPECT_EQ(keyedwalk::ifoldMapPrime(walktest::Concat{}, walktest::entry, a), "3p2q1r");
+  EXPECT_EQ(a.at(3), 'p');
 }
 
 TEST(Keyed, ArrayConstructionChecksItsBoundsAndElements) {

@@ -5,10 +5,13 @@
 #include <array>
 #include <cstdint>
 #include <deque>
+#include <forward_list>
+#include <list>
 #include <optional>
 #include <ostream>
 #include <span>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -124,6 +127,12 @@ TEST(Providers, EveryKindWalksTheSameElementsWithTheSameIndices) {
   EXPECT_EQ(walk(std::deque<char>{'a', 'b', 'c'}), kAbc);
   EXPECT_EQ(walk(array), kAbc);
   EXPECT_EQ(walk(std::span<const char>(vector)), kAbc);
+  EXPECT_EQ(walk(std::string("abc")), kAbc);
+  EXPECT_EQ(walk(std::string_view("abc")), kAbc);
+  EXPECT_EQ(walk(std::list<char>{'a', 'b', 'c'}), kAbc);
+  EXPECT_EQ(walk(std::forward_list<char>{'a', 'b', 'c'}), kAbc);
+  const char letters[] = {'a', 'b', 'c'};
+  EXPECT_EQ(walk(letters), kAbc);
 }
 
 TEST(Providers, OneElementPlacesZAndMemptyLikeTheList) {
@@ -146,6 +155,8 @@ TEST(Providers, EmptyContainersNeverCallTheCallback) {
   EXPECT_EQ(walk(std::deque<char>()), empty);
   EXPECT_EQ(walk(std::array<char, 0>()), empty);
   EXPECT_EQ(walk(std::span<const char>()), empty);
+  EXPECT_EQ(walk(std::string()), empty);
+  EXPECT_EQ(walk(std::forward_list<char>()), empty);
 }
 
 TEST(Providers, ResultsKeepTheContainersKind) {
@@ -160,6 +171,17 @@ TEST(Providers, ResultsKeepTheContainersKind) {
   EXPECT_EQ(keyedwalk::itraverse(fp::OptionalEffect{}, checked, fp::ZipList<int>(List<int>{0, 0})),
             fp::ZipList<int>(List<int>{0, 1}));
   EXPECT_EQ(keyedwalk::itraverse(fp::OptionalEffect{}, checked, fp::NonEmpty<int>(7)), fp::NonEmpty<int>(7));
+  EXPECT_EQ(keyedwalk::imap(twice, std::list<int>{1, 1}), (std::list<int>{1, 2}));
+  EXPECT_EQ(keyedwalk::itraverse(fp::OptionalEffect{}, checked, std::forward_list<int>{4, 4, 4}),
+            (std::forward_list<int>{4, 5, 6}));
+  const int ones[] = {1, 1};
+  EXPECT_EQ(keyedwalk::imap(twice, ones), (std::vector<int>{1, 2})) << "a C array maps to a std::vector";
+
+  // A string maps to a string of its characters, or to a vector of anything else.
+  const auto upper = [](std::int64_t i, char c) { return i == 0 ? static_cast<char>(c - 32) : c; };
+  EXPECT_EQ(keyedwalk::imap(upper, std::string("word")), "Word");
+  EXPECT_EQ(keyedwalk::imap(upper, std::string_view("word")), "Word");
+  EXPECT_EQ(keyedwalk::imap([](std::int64_t i, char) { return i; }, std::string_view("ab")), (std::vector<std::int64_t>{0, 1}));
 
   // An element type without a default constructor still fills a std::array.
   struct Tagged {

@@ -53,11 +53,12 @@ TEST(Tree, ImapComputesANodeOnlyWhenItIsRead) {
   int calls = 0;
   const T t('t', {T('u', {T('w')}), T('v')});
   const auto mapped = keyedwalk::imap([&](const TreePath& p, char x) { return ++calls, walktest::entry(p, x); }, t);
-  EXPECT_EQ(mapped.label, "[]t");
+  EXPECT_EQ(calls, 0) << "nothing at the call";
+  EXPECT_EQ(mapped.label(), "[]t");
   EXPECT_EQ(calls, 1);
-  EXPECT_EQ(mapped.children.head().label, "[0]u");
+  EXPECT_EQ(mapped.children().head().label(), "[0]u");
   EXPECT_EQ(calls, 2);
-  EXPECT_EQ(mapped.children.tail().head().label, "[1]v");
+  EXPECT_EQ(mapped.children().tail().head().label(), "[1]v");
   EXPECT_EQ(calls, 3) << "w, below u, is still not computed";
 }
 
@@ -82,6 +83,20 @@ TEST(Function, TheIndexIsTheArgumentAndTheValueIsComputedOnlyWhenUsed) {
   EXPECT_EQ(twice(3), 18);
   EXPECT_EQ(calls, 2) << "computed once, however often used";
   EXPECT_EQ(fp::fmap([](int x) { return x + 1; }, square)(4), 17);
+}
+
+int cube(int r) { return r * r * r; }
+
+TEST(Function, AnyCallableOfOneArgumentIsMappedTheSameWay) {
+  int calls = 0;
+  const auto square = [&calls](int r) { return ++calls, r * r; };
+  const auto shifted = keyedwalk::imap([](int r, int value) { return value + 100 * r; }, square);
+  EXPECT_EQ(shifted(5), 525);
+  EXPECT_EQ(keyedwalk::imap([](int r, const auto&) { return -r; }, square)(5), -5);
+  EXPECT_EQ(calls, 1) << "the value is computed only when used";
+  EXPECT_EQ(keyedwalk::imap([](int r, int value) { return value - r; }, shifted)(1), 100) << "a mapped function maps again";
+  EXPECT_EQ(keyedwalk::imap([](int r, int value) { return value + r; }, &cube)(2), 10);
+  EXPECT_EQ(fp::fmap([](int x) { return x + 1; }, &cube)(2), 9);
 }
 
 TEST(ReaderT, TheIndexPairsTheEnvironmentWithTheInnerIndex) {
@@ -161,8 +176,8 @@ TEST(Tree, APathHundredsOfThousandsOfLevelsDeep) {
   const auto mapped = keyedwalk::imap(
       [](const TreePath& p, std::int64_t depth) { return depth == kDepth - 1 ? p.length() : -depth; }, t);
   Big at = mapped;
-  while (!at.children.empty()) at = Big(at.children.head());
-  EXPECT_EQ(at.label, kDepth - 1);
+  while (!at.children().empty()) at = Big(at.children().head());
+  EXPECT_EQ(at.label(), kDepth - 1);
 }
 
 TEST(Tree, ARootWithAMillionLeaves) {
@@ -172,7 +187,7 @@ TEST(Tree, ARootWithAMillionLeaves) {
   // Each leaf's path is its position, read as the mapped children are.
   const auto mapped = keyedwalk::imap([](const TreePath& p, std::int64_t x) { return p.empty() ? 0 : x - p.head(); }, t);
   std::int64_t ones = 0;
-  for (const Big& leaf : fp::consume(mapped.children)) ones += leaf.label;
+  for (const Big& leaf : fp::consume(mapped.children())) ones += leaf.label();
   EXPECT_EQ(ones, kWidth);
 }
 

@@ -54,6 +54,14 @@ concept Monad = Applicative<E> &&
                   { e.bind(a, k) } -> std::same_as<typename E::template Action<int>>;
                 };
 
+// A monad whose `bind(act, k)` calls k at most once, before it returns (std::optional, Identity),
+// says so with `static constexpr bool strict = true;`. A chain of its binds gives the same calls in
+// the same order whether it is nested or run as a loop, so the monadic folds run it as a loop.
+template <class M>
+concept StrictMonad = Monad<M> && requires {
+  requires M::strict;
+};
+
 // The value that an action of effect E yields.
 template <class E, class Act>
 using ActionValue = typename E::template ValueOf<std::remove_cvref_t<Act>>;
@@ -119,6 +127,7 @@ struct Identity {
 // The effect that does nothing. Combining hands the right result to h deferred, so a traversal
 // with this effect produces its result on demand.
 struct IdentityEffect : MonadDefaults<IdentityEffect> {
+  static constexpr bool strict = true;
   template <class A>
   using Action = Identity<A>;
   template <class Act>

@@ -65,6 +65,7 @@ struct ConstEffect : ApplicativeDefaults<ConstEffect<M>> {
 };
 
 struct OptionalEffect : MonadDefaults<OptionalEffect> {
+  static constexpr bool strict = true;
   template <class A>
   using Action = std::optional<A>;
   template <class Act>

@@ -21,9 +21,11 @@
 #include <functional>
 #include <optional>
 #include <stdexcept>
+#include <type_traits>
 #include <utility>
 
 #include "fp/deferred.hpp"
+#include "fp/detail/boxed.hpp"
 #include "fp/list.hpp"
 #include "fp/nonempty.hpp"
 #include "fp/stack.hpp"
@@ -139,25 +141,74 @@ struct ListMonoid : MonoidDefaults<ListMonoid<T>> {
   }
 };
 
+// fp::Composed: g after h, for functions held in a std::function<R(P)>, where g receives h's result
+// deferred, wrapped by `Pass` as g's argument: Composed{g, h}(x) = g(Pass{}(deferred h(x))).
+//
+// A composition of any length, nested either way, is applied in bounded stack. Calling the
+// outermost function of a chain ((f₀ <> f₁) <> f₂) <> … directly would call the next one inside
+// it, one machine frame per function. `apply` instead unwraps the outer functions with a loop,
+// leaving each inner function waiting in a deferred value, which runs on a fresh stack segment
+// when needed (see fp::ensureStack). A Composed that someone calls through its std::function
+// applies itself the same way.
+template <class R, class P, class Pass>
+struct Composed {
+  using Function = std::function<R(P)>;
+  using Argument = std::remove_cvref_t<P>;
+
+  Composed(Function g, Deferred<Function> h) : outer(std::move(g)), inner(std::move(h)) {}
+
+  R operator()(P x) const { return apply(outer.get(), handOn(inner, Argument(x))); }
+
+  // f(x), for an f that may be a composition of any depth.
+  static R apply(const Function& f, Argument x) {
+    const Function* at = &f;
+    while (const Composed* c = at->template target<Composed>()) {
+      x = handOn(c->inner, std::move(x));
+      at = &c->outer.get();
+    }
+    return (*at)(std::move(x));
+  }
+
+  // Both parts are shared nodes, so that a composition of any depth is also dropped in bounded
+  // stack.
+  detail::Boxed<Function> outer;
+  Deferred<Function> inner;
+
+ private:
+  // What the outer function receives: the inner function's result for x, computed when used.
+  static Argument handOn(const Deferred<Function>& inner, Argument x) {
+    return Pass{}(Deferred<R>([inner, x = std::move(x)] { return apply(inner(), x); }));
+  }
+};
+
 // Functions from A to A under composition: (g <> h)(x) = g(h(x)), with h(x) handed to g
-// deferred, so a g that ignores its argument never runs h. `mempty` is the identity.
+// deferred, so a g that ignores its argument never runs h. `mempty` is the identity. A
+// combined function of any length applies in bounded stack (see fp::Composed).
 template <class A>
 using Endo = std::function<A(Deferred<A>)>;
 
 template <class A>
 struct EndoMonoid : MonoidDefaults<EndoMonoid<A>> {
   using Value = Endo<A>;
+  struct Same {
+    Deferred<A> operator()(Deferred<A> x) const { return x; }
+  };
+  using Composition = Composed<A, Deferred<A>, Same>;
+
   static Value mempty() {
     return [](Deferred<A> x) -> A { return x.get(); };
   }
   template <class Rhs>
   static Value append(Value g, Rhs&& h) {
-    return [g = std::move(g), h = defer(std::forward<Rhs>(h))](Deferred<A> x) -> A {
-      return g(Deferred<A>([h, x] { return h()(x); }));
-    };
+    if constexpr (std::same_as<std::remove_cvref_t<Rhs>, Deferred<Value>>)
+      return Composition{std::move(g), std::forward<Rhs>(h)};
+    else
+      return Composition{std::move(g), Deferred<Value>([h = std::forward<Rhs>(h)]() mutable -> Value {
+                           return std::invoke(h);
+                         })};
   }
   // Applies a combined function to a start value.
-  static A apply(const Value& f, A x) { return f(Deferred<A>(std::move(x))); }
+  static A apply(const Value& f, A x) { return Composition::apply(f, Deferred<A>(std::move(x))); }
 };
 
 // Any semigroup or monoid with the operands of `append` swapped; the same `mempty`.
@@ -173,9 +224,11 @@ struct Dual : MonoidDefaults<Dual<M>> {
   {
     return inner.mempty();
   }
+  // The right operand is computed first, as the left one of M; on a fresh stack segment when the
+  // thread's stack runs low, since computing it may nest (a fold's rest, itself combined here).
   template <class Rhs>
   Value append(Value a, Rhs&& b) const {
-    return inner.append(Value(std::invoke(b)), [a = std::move(a)] { return a; });
+    return inner.append(ensureStack([&] { return Value(std::invoke(b)); }), [a = std::move(a)] { return a; });
   }
 
   M inner;

@@ -14,16 +14,23 @@
 // only their transitions, and a result that nobody reads costs nothing.
 #pragma once
 
+#include <concepts>
 #include <functional>
 #include <type_traits>
 #include <utility>
 
 #include "fp/applicative.hpp"
 #include "fp/deferred.hpp"
+#include "fp/detail/shared.hpp"
+#include "fp/stack.hpp"
 #include "fp/unit.hpp"
 
 namespace fp {
 
+// An action of the state effect. Actions are immutable and shared: copying one, as every
+// combination does with its parts, costs a reference count, so a chain of any length is built and
+// run in time linear in its length. Running one action may run the next inside it; each run
+// continues on a fresh stack segment when the thread's stack runs low (see fp::ensureStack).
 template <class S, class A>
 class State {
  public:
@@ -35,12 +42,30 @@ class State {
     Deferred<S> state;
   };
 
-  explicit State(std::function<Step(const Deferred<S>&)> run) : run_(std::move(run)) {}
+  // The action whose transition is run(from), a Step.
+  template <class Run>
+    requires(!std::same_as<std::remove_cvref_t<Run>, State> &&
+             std::is_invocable_r_v<Step, const std::decay_t<Run>&, const Deferred<S>&>)
+  explicit State(Run&& run) : run_(detail::makeRef<Transition<std::decay_t<Run>>>(std::forward<Run>(run))) {}
 
-  Step run(const Deferred<S>& from) const { return run_(from); }
+  Step run(const Deferred<S>& from) const {
+    return ensureStack([&] { return run_->run(from); });
+  }
 
  private:
-  std::function<Step(const Deferred<S>&)> run_;
+  // Reference-counted nodes (fp::detail::Shared), so that dropping a chain of any length, each
+  // action holding the next, runs in bounded stack.
+  struct AnyTransition : detail::Shared {
+    virtual Step run(const Deferred<S>& from) const = 0;
+  };
+  template <class Run>
+  struct Transition final : AnyTransition {
+    explicit Transition(Run r) : f(std::move(r)) {}
+    Step run(const Deferred<S>& from) const override { return f(from); }
+    Run f;
+  };
+
+  detail::Ref<const AnyTransition> run_;
 };
 
 template <class S>

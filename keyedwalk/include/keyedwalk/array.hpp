@@ -249,9 +249,10 @@ struct ArrayWalks {
   static const Slots& slots(const Array<I, A>& a) noexcept { return *a.slots_; }
   static std::size_t slotOf(const Array<I, A>& a, const I& i) { return a.slotOf(i); }
 
-  // The integers' own Ix puts the k-th index of the range at position k, so an array of them
-  // needs no lookup: its k-th index is lower + k and its element slot k.
-  static constexpr bool placesAreSlots = std::integral<I>;
+  // The library's Ix of an integer type puts the k-th index of the range at position k, so an
+  // array of them needs no lookup: its k-th index is lower + k and its element slot k. An Ix of
+  // the caller's own is always asked.
+  static constexpr bool placesAreSlots = CountingIx<I>;
   static I indexAt(const Array<I, A>& a, std::size_t slot) noexcept {
     return static_cast<I>(static_cast<std::uint64_t>(a.bounds_.first) + slot);
   }

@@ -11,14 +11,15 @@
 // inner kind's provider, which visits its elements in its own order: all elements of one inner
 // container come before those of the next. The pair is built for each element from the indices
 // the two providers hand over; nothing is counted here. `imap`, `ifoldMap` and `itraverse` are the
-// two providers' own, one inside the other; the other folds are the defaults over `ifoldMap`, so
-// they too visit the elements in that order.
+// two providers' own, one inside the other, and so are the strict folds; the lazy folds are the
+// defaults over `ifoldMap`, so they too visit the elements in that order.
 //
 // The element type is the inner kind's: a Compose of a std::vector of std::maps walks the maps'
 // values, indexed by (position, key). keyedwalk::GCompose (generic.hpp) is the same walk under the
 // generic representation's name.
 #pragma once
 
+#include <functional>
 #include <type_traits>
 #include <utility>
 
@@ -77,6 +78,29 @@ struct ComposedFoldable : FoldableWithIndexDefaults<K<Outer>> {
           },
           c.value);
     });
+  }
+
+  // The strict folds nest the parts' own: the inner fold of each inner container in turn, the
+  // accumulator handed from one to the next.
+  template <class F, class Z>
+  static Z ifoldlPrime(F&& f, Z z, const K<Outer>& c) {
+    return OuterRecord::ifoldlPrime(
+        [&f](const auto& i, Z acc, const auto& inner) {
+          return InnerRecord::ifoldlPrime(
+              [&f, &i](const auto& j, Z acc, const auto& x) { return Z(std::invoke(f, Index(i, j), std::move(acc), x)); },
+              std::move(acc), inner);
+        },
+        std::move(z), c.value);
+  }
+  template <class F, class Z>
+  static Z ifoldrPrime(F&& f, Z z, const K<Outer>& c) {
+    return OuterRecord::ifoldrPrime(
+        [&f](const auto& i, const auto& inner, Z acc) {
+          return InnerRecord::ifoldrPrime(
+              [&f, &i](const auto& j, const auto& x, Z acc) { return Z(std::invoke(f, Index(i, j), x, std::move(acc))); },
+              std::move(acc), inner);
+        },
+        std::move(z), c.value);
   }
 };
 

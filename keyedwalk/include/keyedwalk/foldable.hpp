@@ -20,10 +20,12 @@
 #include <type_traits>
 #include <utility>
 
+#include "fp/consume.hpp"
 #include "fp/effects.hpp"
 #include "fp/foldable.hpp"
 #include "fp/list.hpp"
 #include "fp/monoid.hpp"
+#include "fp/stack.hpp"
 #include "fp/unit.hpp"
 #include "keyedwalk/core.hpp"
 
@@ -108,41 +110,6 @@ std::optional<std::pair<IndexOf<C>, ElementOf<C>>> ifind(P p, C&& c) {
       Found(), std::forward<C>(c));
 }
 
-namespace detail {
-// A continuation of a monadic fold: from an accumulator to the action of the rest of the fold.
-template <class M, class Z>
-using FoldStep = std::function<std::decay_t<decltype(std::declval<const M&>().ret(std::declval<Z>()))>(const Z&)>;
-}  // namespace detail
-
-// The right fold with a monad: f(i, x, acc) runs first for the last element, with z, and each
-// earlier element gets the result of the one after it.
-template <fp::Monad M, class F, class Z, IndexedFoldable C>
-auto ifoldrM(const M& monad, F f, Z z, C&& c) {
-  using Step = detail::FoldStep<M, Z>;
-  const Step run = ifoldl(
-      [monad, f = std::move(f)](const auto& i, const fp::Deferred<Step>& next, const auto& x) -> Step {
-        return [monad, f, i, x, next](const Z& acc) { return monad.bind(std::invoke(f, i, x, acc), next.get()); };
-      },
-      Step([monad](const Z& acc) { return monad.ret(acc); }), std::forward<C>(c));
-  return run(z);
-}
-
-// The left fold with a monad: f(i, acc, x) runs first for the first element, with z, and each
-// later element gets the result of the one before it. An action that does not go on (a
-// failure) ends the fold; the elements after it are never visited.
-template <fp::Monad M, class F, class Z, IndexedFoldable C>
-auto ifoldlM(const M& monad, F f, Z z, C&& c) {
-  using Step = detail::FoldStep<M, Z>;
-  const Step run = ifoldr(
-      [monad, f = std::move(f)](const auto& i, const auto& x, const fp::Deferred<Step>& rest) -> Step {
-        return [monad, f, i, x, rest](const Z& acc) {
-          return monad.bind(std::invoke(f, i, acc, x), [rest](const Z& next) { return rest.get()(next); });
-        };
-      },
-      Step([monad](const Z& acc) { return monad.ret(acc); }), std::forward<C>(c));
-  return run(z);
-}
-
 // The (index, element) pairs in visiting order, produced on demand.
 template <IndexedFoldable C>
 fp::List<std::pair<IndexOf<C>, ElementOf<C>>> itoList(C&& c) {
@@ -152,6 +119,88 @@ fp::List<std::pair<IndexOf<C>, ElementOf<C>>> itoList(C&& c) {
         return Entries::cons({i, x}, std::move(rest));
       },
       Entries(), std::forward<C>(c));
+}
+
+namespace detail {
+// The action type of a monadic fold, and a continuation: from an accumulator to the action of
+// the rest of the fold.
+template <class M, class Z>
+using FoldAction = std::decay_t<decltype(std::declval<const M&>().ret(std::declval<Z>()))>;
+template <class M, class Z>
+using FoldStep = std::function<FoldAction<M, Z>(const Z&)>;
+
+// act >>= k for a monad that calls k at once or never; whether it went on is stored in `wentOn`.
+template <class M, class Act, class K>
+Act bindOnce(const M& monad, const Act& act, bool& wentOn, K&& k) {
+  wentOn = false;
+  return monad.bind(act, [&](const auto& acc) -> Act {
+    wentOn = true;
+    return k(acc);
+  });
+}
+}  // namespace detail
+
+// The right fold with a monad: f(i, x, acc) runs first for the last element, with z, and each
+// earlier element gets the result of the one after it. The whole container is walked first.
+// A strict monad's binds run as a loop, from the last element back, stopping where an action does
+// not go on; any other monad's continuations are chained, each called on a fresh stack segment
+// when the thread's stack runs low.
+template <fp::Monad M, class F, class Z, IndexedFoldable C>
+auto ifoldrM(const M& monad, F f, Z z, C&& c) {
+  using Act = detail::FoldAction<M, Z>;
+  if constexpr (fp::StrictMonad<M>) {
+    bool wentOn = true;
+    return ifoldrPrime(
+        [&](const auto& i, const auto& x, Act act) {
+          if (!wentOn) return act;
+          return detail::bindOnce(monad, act, wentOn, [&](const Z& acc) { return Act(std::invoke(f, i, x, acc)); });
+        },
+        monad.ret(std::move(z)), std::forward<C>(c));
+  } else {
+    using Step = detail::FoldStep<M, Z>;
+    const Step run = ifoldl(
+        [monad, f = std::move(f)](const auto& i, const fp::Deferred<Step>& next, const auto& x) -> Step {
+          return [monad, f, i, x, next](const Z& acc) {
+            return monad.bind(std::invoke(f, i, x, acc), [next](const Z& result) {
+              return fp::ensureStack([&] { return next.get()(result); });
+            });
+          };
+        },
+        Step([monad](const Z& acc) { return monad.ret(acc); }), std::forward<C>(c));
+    return run(z);
+  }
+}
+
+// The left fold with a monad: f(i, acc, x) runs first for the first element, with z, and each
+// later element gets the result of the one before it. An action that does not go on (a
+// failure) ends the fold; the elements after it are never visited. A strict monad's binds run
+// as a loop over the elements; any other monad's continuations are chained, each called on a
+// fresh stack segment when the thread's stack runs low.
+template <fp::Monad M, class F, class Z, IndexedFoldable C>
+auto ifoldlM(const M& monad, F f, Z z, C&& c) {
+  using Act = detail::FoldAction<M, Z>;
+  if constexpr (fp::StrictMonad<M>) {
+    Act act = monad.ret(std::move(z));
+    bool wentOn = true;
+    for (const auto& entry : fp::consume(itoList(std::forward<C>(c)))) {
+      act = detail::bindOnce(monad, act, wentOn,
+                             [&](const Z& acc) { return Act(std::invoke(f, entry.first, acc, entry.second)); });
+      if (!wentOn) break;
+    }
+    return act;
+  } else {
+    using Step = detail::FoldStep<M, Z>;
+    const Step run = ifoldr(
+        [monad, f = std::move(f)](const auto& i, const auto& x, const fp::Deferred<Step>& rest) -> Step {
+          return [monad, f, i, x, rest](const Z& acc) {
+            return monad.bind(std::invoke(f, i, acc, x), [rest](const Z& next) {
+              return fp::ensureStack([&] { return rest.get()(next); });
+            });
+          };
+        },
+        Step([monad](const Z& acc) { return monad.ret(acc); }), std::forward<C>(c));
+    return run(z);
+  }
 }
 
 }  // namespace keyedwalk

@@ -67,16 +67,22 @@ struct FromMaybe {
 
 // FromMaybe under p <> q = m ↦ p(just q(m)): q gets the argument, p gets q's result as a
 // present value, computed only if p uses it. `q` itself is computed at most once, on first use.
+// A combination of any length applies in bounded stack (see fp::Composed).
 template <class B>
 struct FromMaybeSemigroup : fp::SemigroupDefaults<FromMaybeSemigroup<B>> {
   using Value = FromMaybe<B>;
+  using Argument = typename Value::Argument;
+  struct Just {
+    Argument operator()(fp::Deferred<B> y) const { return Argument(std::move(y)); }
+  };
+  using Composition = fp::Composed<B, const Argument&, Just>;
+  using Function = typename Composition::Function;
 
   template <class Rhs>
   static Value append(Value p, Rhs&& q) {
-    return {[p = std::move(p.appFromMaybe), q = fp::defer(std::forward<Rhs>(q))](
-                const typename Value::Argument& m) {
-      return p(fp::Deferred<B>([q, m] { return q().appFromMaybe(m); }));
-    }};
+    return {Composition{std::move(p.appFromMaybe), fp::Deferred<Function>([q = std::forward<Rhs>(q)]() mutable {
+                          return Function(Value(std::invoke(q)).appFromMaybe);
+                        })}};
   }
 };
 

@@ -140,12 +140,22 @@ class RowMajor : public std::ranges::view_base {
   Columns columns_;
 };
 
+// The tag by which the library's own Ix of an integer type tells that the index at place k of a
+// range is lower + k, at position k. An Ix written elsewhere, even for an integer type, makes no
+// such promise, and arrays call its `index`.
+template <class I>
+struct CountsFromLower {};
+
+template <class I>
+concept CountingIx = requires { typename Ix<I>::Promise; } && std::same_as<typename Ix<I>::Promise, CountsFromLower<I>>;
+
 }  // namespace detail
 
 // The integers, char and bool among them, in ascending order.
 template <std::integral I>
 struct Ix<I> {
   using Bounds = std::pair<I, I>;
+  using Promise = detail::CountsFromLower<I>;
 
   static detail::Interval<I> range(const Bounds& b) { return {b.first, rangeSize(b)}; }
   // Computed modulo 2^64, which is exact for every i within the bounds.

@@ -195,7 +195,7 @@ struct TraversableWithIndex<fp::List<A>> {
   }
 };
 
-// fp::ZipList: its own imap, ifoldMap and itraverse; the other folds are the defaults.
+// fp::ZipList: the list's operations over its list.
 
 template <class A>
 struct FunctorWithIndex<fp::ZipList<A>> {
@@ -215,6 +215,23 @@ struct FoldableWithIndex<fp::ZipList<A>> : FoldableWithIndexDefaults<fp::ZipList
   template <fp::Monoid M, class F>
   static typename M::Value ifoldMap(const M& m, F&& f, const fp::ZipList<A>& xs) {
     return ifoldMapListOff(m, 0, std::forward<F>(f), xs.list());
+  }
+  // The list's own folds, which give what the defaults over ifoldMap give, in the same order.
+  template <class F, class Z>
+  static Z ifoldr(F&& f, Z z, const fp::ZipList<A>& xs) {
+    return ifoldrListOff(0, std::forward<F>(f), std::move(z), xs.list());
+  }
+  template <class F, class Z>
+  static Z ifoldl(F&& f, Z z, const fp::ZipList<A>& xs) {
+    return detail::ifoldlListOff(0, std::forward<F>(f), fp::Deferred<Z>(std::move(z)), xs.list());
+  }
+  template <class F, class Z>
+  static Z ifoldrPrime(F&& f, Z z, const fp::ZipList<A>& xs) {
+    return detail::ifoldrPrimeListOff(0, std::forward<F>(f), std::move(z), xs.list());
+  }
+  template <class F, class Z>
+  static Z ifoldlPrime(F&& f, Z z, const fp::ZipList<A>& xs) {
+    return ifoldlPrimeListOff(0, std::forward<F>(f), std::move(z), xs.list());
   }
 };
 

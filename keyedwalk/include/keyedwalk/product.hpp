@@ -10,13 +10,14 @@
 // Every element of the first part comes before every element of the second, each part in its own
 // provider's order. `ifoldMap` gives fold(first) <> fold(second) with the second operand deferred,
 // so a result decided by the first part never folds the second; `itraverse` runs the first part's
-// effects, then the second's. `imap` maps both parts. The other folds are the defaults over
-// `ifoldMap`.
+// effects, then the second's. `imap` maps both parts. The lazy folds are the defaults over
+// `ifoldMap`; the strict ones run the parts' strict folds one after the other.
 //
 // keyedwalk::GProduct (generic.hpp) is the same walk under the generic representation's name.
 #pragma once
 
 #include <concepts>
+#include <functional>
 #include <type_traits>
 #include <utility>
 
@@ -78,6 +79,20 @@ struct ProductFoldable : FoldableWithIndexDefaults<K<First, Second>> {
             return FoldableWithIndex<Second>::ifoldMap(m, OnSide<Index, fp::Right, Shared>{f}, *second);
           });
     });
+  }
+
+  // The strict folds run the parts' own, one after the other.
+  template <class F, class Z>
+  static Z ifoldlPrime(F&& f, Z z, const K<First, Second>& p) {
+    using Ref = std::reference_wrapper<std::remove_reference_t<F>>;
+    Z half = FoldableWithIndex<First>::ifoldlPrime(OnSide<Index, fp::Left, Ref>{std::ref(f)}, std::move(z), p.first);
+    return FoldableWithIndex<Second>::ifoldlPrime(OnSide<Index, fp::Right, Ref>{std::ref(f)}, std::move(half), p.second);
+  }
+  template <class F, class Z>
+  static Z ifoldrPrime(F&& f, Z z, const K<First, Second>& p) {
+    using Ref = std::reference_wrapper<std::remove_reference_t<F>>;
+    Z half = FoldableWithIndex<Second>::ifoldrPrime(OnSide<Index, fp::Right, Ref>{std::ref(f)}, std::move(z), p.second);
+    return FoldableWithIndex<First>::ifoldrPrime(OnSide<Index, fp::Left, Ref>{std::ref(f)}, std::move(half), p.first);
   }
 };
 

@@ -11,14 +11,16 @@
 // giving f(in, en) <> ... <> f(i1, e1) with the grouping mirrored, and `itraverse` runs its
 // itraverse in the fp::Backwards form of the caller's effect, so the effects run from en to e1
 // while each new element takes the place of the one it came from. `imap` maps in place. The
-// other folds are the defaults over `ifoldMap`: `ifoldr` starts its calls at en and `ifoldl`
-// accumulates from en down to e1. A Reverse of a Reverse walks in the wrapped kind's own order;
-// write its type out, Reverse<Reverse<C>>{r}, since Reverse{r} of a Reverse r deduces a copy of r.
+// other folds give what the defaults over `ifoldMap` give, `ifoldr` starting its calls at en and
+// `ifoldl` accumulating from en down to e1, and are the wrapped kind's folds run from the other
+// end. A Reverse of a Reverse walks in the wrapped kind's own order; write its type out,
+// Reverse<Reverse<C>>{r}, since Reverse{r} of a Reverse r deduces a copy of r.
 //
 // Walking back to front needs the last element first, so the folds and traversals read the whole
 // wrapped container even where the wrapped kind's own would stop early.
 #pragma once
 
+#include <functional>
 #include <type_traits>
 #include <utility>
 
@@ -56,13 +58,50 @@ struct FunctorWithIndex<Reverse<C>> : FunctorWithIndexDefaults<Reverse<C>> {
   }
 };
 
+namespace detail {
+// f with its last two arguments swapped: a right fold's step as a left fold's, and back.
+template <class F>
+struct Swapped {
+  F f;
+  template <class I, class X, class Y>
+  decltype(auto) operator()(const I& i, X&& x, Y&& y) const {
+    return std::invoke(f, i, std::forward<Y>(y), std::forward<X>(x));
+  }
+};
+// Spelled out, since a brace of a Swapped would deduce a copy of it.
+template <class F>
+Swapped<F> swapped(F f) {
+  return {std::move(f)};
+}
+}  // namespace detail
+
+// The folds other than ifoldMap run the wrapped kind's fold from the other end, with the
+// callback's arguments turned around: ifoldr is its ifoldl, ifoldlPrime its ifoldrPrime, and so
+// on. They give the results of the defaults over ifoldMap and call the callback in the same order.
 template <class C>
 struct FoldableWithIndex<Reverse<C>> : FoldableWithIndexDefaults<Reverse<C>> {
   using Index = typename FoldableWithIndex<C>::Index;
+  using Wrapped = FoldableWithIndex<C>;
 
   template <fp::Monoid M, class F, detail::Forwarded<Reverse<C>> Self>
   static typename M::Value ifoldMap(const M& m, F&& f, Self&& r) {
-    return FoldableWithIndex<C>::ifoldMap(fp::Dual<M>(m), std::forward<F>(f), std::forward<Self>(r).value);
+    return Wrapped::ifoldMap(fp::Dual<M>(m), std::forward<F>(f), std::forward<Self>(r).value);
+  }
+  template <class F, class Z, detail::Forwarded<Reverse<C>> Self>
+  static Z ifoldr(F f, Z z, Self&& r) {
+    return Wrapped::ifoldl(detail::swapped(std::move(f)), std::move(z), std::forward<Self>(r).value);
+  }
+  template <class F, class Z, detail::Forwarded<Reverse<C>> Self>
+  static Z ifoldl(F f, Z z, Self&& r) {
+    return Wrapped::ifoldr(detail::swapped(std::move(f)), std::move(z), std::forward<Self>(r).value);
+  }
+  template <class F, class Z>
+  static Z ifoldrPrime(F&& f, Z z, const Reverse<C>& r) {
+    return Wrapped::ifoldlPrime(detail::swapped(std::ref(f)), std::move(z), r.value);
+  }
+  template <class F, class Z>
+  static Z ifoldlPrime(F&& f, Z z, const Reverse<C>& r) {
+    return Wrapped::ifoldrPrime(detail::swapped(std::ref(f)), std::move(z), r.value);
   }
 };
 

@@ -1,5 +1,6 @@
-// The indexed capabilities of the standard sequences: std::vector, std::deque, std::array and
-// std::span, indexed by position (an std::int64_t from 0 at the front).
+// The indexed capabilities of the standard sequences: std::vector, std::deque, std::array,
+// std::span, std::list, std::forward_list, std::basic_string, std::basic_string_view and C
+// arrays, indexed by position (an std::int64_t from 0 at the front).
 //
 //   std::vector<std::int64_t> xs{3, 1, 4, 1, 5};
 //   auto weighted = keyedwalk::ifoldlPrime(
@@ -7,17 +8,22 @@
 //       std::int64_t{0}, xs);                                             // 0 + 1 + 8 + 3 + 20
 //   auto shifted = keyedwalk::imap([](std::int64_t i, std::int64_t x) { return x + i; }, xs);
 //   // std::vector{3, 2, 6, 4, 9}, computed at once
+//   auto caps = keyedwalk::imap([](std::int64_t i, char c) { return i == 0 ? char(c - 32) : c; },
+//                               std::string("word"));                    // "Word"
 //
-// The sequences know their length, so the folds run over the storage in whichever direction
-// they need, counting the index up from 0 at the front or down from n - 1 at the back:
-// `ifoldlPrime` and `ifoldMapPrime` are the loop over the elements, `ifoldrPrime` the loop
-// backwards, and `ifoldl` starts at the last element, computing each accumulator in front of it
-// only when the callback uses it. `ifoldMap`, `ifoldr` and `itraverse` walk from the front
-// with the rest deferred, so they stop where their result is decided.
+// The folds run over the storage in whichever direction they need, counting the index up from 0
+// at the front or down from n - 1 at the back: `ifoldlPrime` and `ifoldMapPrime` are the loop
+// over the elements, `ifoldrPrime` the loop backwards, and `ifoldl` starts at the last element,
+// computing each accumulator in front of it only when the callback uses it (a std::forward_list,
+// which cannot be walked back, has its steps made from the front instead). `ifoldMap`, `ifoldr`
+// and `itraverse` walk from the front with the rest deferred, so they stop where their result is
+// decided.
 //
-// `imap` builds the new sequence at once (a std::span gives a std::vector); `itraverse` yields
-// the same kind. A lazy result that outlives the call reads the sequence it was given: an rvalue
-// sequence is moved into the result, an lvalue one is borrowed and must outlive it.
+// `imap` builds the new sequence at once: the same kind, except that a std::span or a C array
+// gives a std::vector, and a string or string view a std::basic_string when the
+// new elements are its characters and a std::vector otherwise; `itraverse` yields the same. A
+// lazy result that outlives the call reads the sequence it was given: an rvalue sequence is moved
+// into the result, an lvalue one is borrowed and must outlive it.
 //
 // The plain fp::Functor, fp::Foldable and fp::Traversable of these sequences, which the
 // capabilities name as their base records, are the same operations with the index dropped.
@@ -27,9 +33,15 @@
 #include <cstddef>
 #include <cstdint>
 #include <deque>
+#include <forward_list>
+#include <iterator>
+#include <list>
+#include <ranges>
 #include <functional>
 #include <memory>
 #include <span>
+#include <string>
+#include <string_view>
 #include <type_traits>
 #include <utility>
 #include <vector>
@@ -69,6 +81,43 @@ struct Sequence<std::span<A, Extent>> {
   template <class B>
   using Rebind = std::vector<B>;
 };
+// A C array may be large (a static one of millions of elements); what it maps to is not put on
+// the stack.
+template <class A, std::size_t N>
+struct Sequence<A[N]> {
+  template <class B>
+  using Rebind = std::vector<B>;
+};
+template <class A, class Alloc>
+struct Sequence<std::list<A, Alloc>> {
+  template <class B>
+  using Rebind = std::list<B>;
+};
+template <class A, class Alloc>
+struct Sequence<std::forward_list<A, Alloc>> {
+  template <class B>
+  using Rebind = std::forward_list<B>;
+};
+// Characters stay a string of the same kind; anything else becomes a vector.
+template <class Ch, class Traits, class Alloc>
+struct Sequence<std::basic_string<Ch, Traits, Alloc>> {
+  template <class B>
+  using Rebind = std::conditional_t<std::is_same_v<B, Ch>, std::basic_string<Ch, Traits, Alloc>, std::vector<B>>;
+};
+template <class Ch, class Traits>
+struct Sequence<std::basic_string_view<Ch, Traits>> {
+  template <class B>
+  using Rebind = std::conditional_t<std::is_same_v<B, Ch>, std::basic_string<Ch, Traits>, std::vector<B>>;
+};
+
+// The number of elements of a sequence, also of one that does not store it.
+template <class C>
+std::size_t sizeOf(const C& c) {
+  if constexpr (requires { std::size(c); })
+    return std::size(c);
+  else
+    return static_cast<std::size_t>(std::distance(std::begin(c), std::end(c)));
+}
 
 // The sequence with element i replaced by make(i), for i from 0 up, called in that order.
 template <class Out, class Make>
@@ -83,6 +132,11 @@ Out buildSequence(std::size_t n, Make&& make) {
         return Out{make(I)...};  // a braced list is evaluated from left to right
       }(std::make_index_sequence<std::tuple_size_v<Out>>());
     }
+  } else if constexpr (requires(Out out) { out.insert_after(out.before_begin(), make(0)); }) {
+    Out out;
+    auto last = out.before_begin();
+    for (std::size_t i = 0; i < n; ++i) last = out.insert_after(last, make(i));
+    return out;
   } else {
     Out out;
     if constexpr (requires { out.reserve(n); }) out.reserve(n);
@@ -92,49 +146,76 @@ Out buildSequence(std::size_t n, Make&& make) {
 }
 
 // The sequence a lazy walk reads: shared with the caller's own when borrowed, owned when moved in.
+// A C array is read as a std::span of it, or as the std::array it is moved into.
 template <class C>
 using Source = std::shared_ptr<const C>;
 template <class C>
-Source<C> borrow(const C& c) {
-  return Source<C>(Source<C>(), &c);
+auto borrow(const C& c) {
+  if constexpr (std::is_array_v<C>)
+    return std::make_shared<const std::span<const ElementOf<C>, std::extent_v<C>>>(c);
+  else
+    return Source<C>(Source<C>(), &c);
 }
 template <class C>
-Source<C> own(C&& c) {
-  return std::make_shared<const C>(std::move(c));
+auto own(C&& c) {
+  if constexpr (std::is_array_v<C>) {
+    auto copy = std::make_shared<std::array<ElementOf<C>, std::extent_v<C>>>();
+    std::move(std::begin(c), std::end(c), copy->begin());
+    return Source<std::array<ElementOf<C>, std::extent_v<C>>>(std::move(copy));
+  } else {
+    return std::make_shared<const C>(std::move(c));
+  }
 }
 
+template <class C>
+using Position = decltype(std::begin(std::declval<const C&>()));
+
+// The walks from the element at `at`, whose index is i, to the end.
+
 template <class M, class F, class C>
-typename M::Value ifoldMapFrom(const M& m, const F& f, const Source<C>& c, std::size_t i) {
+typename M::Value ifoldMapFrom(const M& m, const F& f, const Source<C>& c, Position<C> at, std::int64_t i) {
   using V = typename M::Value;
-  if (i == c->size()) return m.mempty();
-  return m.append(V(std::invoke(f, static_cast<std::int64_t>(i), (*c)[i])), [m, f, c, i] {
-    return fp::ensureStack([&] { return ifoldMapFrom(m, f, c, i + 1); });
+  if (at == std::end(*c)) return m.mempty();
+  return m.append(V(std::invoke(f, i, *at)), [m, f, c, next = std::next(at), i] {
+    return fp::ensureStack([&] { return ifoldMapFrom(m, f, c, next, i + 1); });
   });
 }
 
 template <class Z, class F, class C>
-Z ifoldrFrom(const F& f, const fp::detail::Boxed<Z>& z, const Source<C>& c, std::size_t i) {
-  if (i == c->size()) return z.get();
-  return Z(std::invoke(f, static_cast<std::int64_t>(i), (*c)[i],
-                       fp::Deferred<Z>([f, z, c, i] { return ifoldrFrom(f, z, c, i + 1); })));
+Z ifoldrFrom(const F& f, const fp::detail::Boxed<Z>& z, const Source<C>& c, Position<C> at, std::int64_t i) {
+  if (at == std::end(*c)) return z.get();
+  return Z(std::invoke(f, i, *at,
+                       fp::Deferred<Z>([f, z, c, next = std::next(at), i] { return ifoldrFrom(f, z, c, next, i + 1); })));
 }
 
-// f(i, acc, x_i) with acc the deferred fold of the elements in front of position i.
+// f(i, acc, x_i) for the element at `at`, with acc the deferred fold of the elements in front of
+// it, reached by walking back.
 template <class Z, class F, class C>
-Z ifoldlUpTo(const F& f, const fp::detail::Boxed<Z>& z, const Source<C>& c, std::size_t i) {
+Z ifoldlUpTo(const F& f, const fp::detail::Boxed<Z>& z, const Source<C>& c, Position<C> at, std::int64_t i) {
   fp::Deferred<Z> acc = i == 0 ? fp::Deferred<Z>(z.get())
-                               : fp::Deferred<Z>([f, z, c, i] { return ifoldlUpTo(f, z, c, i - 1); });
-  return Z(std::invoke(f, static_cast<std::int64_t>(i), std::move(acc), (*c)[i]));
+                               : fp::Deferred<Z>([f, z, c, at, i] { return ifoldlUpTo(f, z, c, std::prev(at), i - 1); });
+  return Z(std::invoke(f, i, std::move(acc), *at));
+}
+
+// The deferred left fold of a sequence that cannot be walked back: the steps are made from the
+// front, each waiting, unforced, until the step after it uses it.
+template <class Z, class F, class C>
+Z ifoldlForward(const F& f, Z z, const Source<C>& c) {
+  fp::Deferred<Z> acc(std::move(z));
+  std::int64_t i = 0;
+  for (const auto& x : *c)
+    acc = fp::Deferred<Z>([f, prev = std::move(acc), c, at = &x, k = i++] { return Z(std::invoke(f, k, prev, *at)); });
+  return acc.get();
 }
 
 template <class B, class E, class F, class C>
-auto itraverseFrom(const E& effect, const F& f, const Source<C>& c, std::size_t i)
+auto itraverseFrom(const E& effect, const F& f, const Source<C>& c, Position<C> at, std::int64_t i)
     -> typename E::template Action<fp::List<B>> {
-  if (i == c->size()) return effect.pure(fp::List<B>());
+  if (at == std::end(*c)) return effect.pure(fp::List<B>());
   return effect.liftA2(
       [](const B& b, auto&& rest) { return fp::List<B>::cons(b, fp::detail::restList<B>(rest)); },
-      std::invoke(f, static_cast<std::int64_t>(i), (*c)[i]), [effect, f, c, i] {
-        return fp::ensureStack([&] { return itraverseFrom<B>(effect, f, c, i + 1); });
+      std::invoke(f, i, *at), [effect, f, c, next = std::next(at), i] {
+        return fp::ensureStack([&] { return itraverseFrom<B>(effect, f, c, next, i + 1); });
       });
 }
 
@@ -145,10 +226,11 @@ struct SequenceFunctor {
 
   template <class F>
   static auto imap(F&& f, const C& c) {
-    using B = std::decay_t<std::invoke_result_t<F&, std::int64_t, const typename C::value_type&>>;
+    using B = std::decay_t<std::invoke_result_t<F&, std::int64_t, const ElementOf<C>&>>;
     using Out = typename Sequence<C>::template Rebind<B>;
-    return buildSequence<Out>(c.size(), [&](std::size_t i) -> B {
-      return std::invoke(f, static_cast<std::int64_t>(i), c[i]);
+    auto at = std::begin(c);
+    return buildSequence<Out>(sizeOf(c), [&](std::size_t i) -> B {
+      return std::invoke(f, static_cast<std::int64_t>(i), *at++);
     });
   }
 };
@@ -160,11 +242,13 @@ struct SequenceFoldable {
 
   template <fp::Monoid M, class F>
   static typename M::Value ifoldMap(const M& m, F f, const C& c) {
-    return ifoldMapFrom(m, fp::detail::share(std::move(f)), borrow(c), 0);
+    const auto read = borrow(c);
+    return ifoldMapFrom(m, fp::detail::share(std::move(f)), read, std::begin(*read), 0);
   }
   template <fp::Monoid M, class F>
   static typename M::Value ifoldMap(const M& m, F f, C&& c) {
-    return ifoldMapFrom(m, fp::detail::share(std::move(f)), own(std::move(c)), 0);
+    const auto read = own(std::move(c));
+    return ifoldMapFrom(m, fp::detail::share(std::move(f)), read, std::begin(*read), 0);
   }
 
   template <fp::Monoid M, class F>
@@ -178,32 +262,35 @@ struct SequenceFoldable {
 
   template <class F, class Z>
   static Z ifoldr(F f, Z z, const C& c) {
-    return ifoldrFrom(fp::detail::share(std::move(f)), fp::detail::Boxed<Z>(std::move(z)), borrow(c), 0);
+    const auto read = borrow(c);
+    return ifoldrFrom(fp::detail::share(std::move(f)), fp::detail::Boxed<Z>(std::move(z)), read, std::begin(*read), 0);
   }
   template <class F, class Z>
   static Z ifoldr(F f, Z z, C&& c) {
-    return ifoldrFrom(fp::detail::share(std::move(f)), fp::detail::Boxed<Z>(std::move(z)),
-                      own(std::move(c)), 0);
+    const auto read = own(std::move(c));
+    return ifoldrFrom(fp::detail::share(std::move(f)), fp::detail::Boxed<Z>(std::move(z)), read, std::begin(*read), 0);
   }
 
   template <class F, class Z>
   static Z ifoldl(F f, Z z, const C& c) {
-    if (c.size() == 0) return z;
-    return ifoldlUpTo(fp::detail::share(std::move(f)), fp::detail::Boxed<Z>(std::move(z)), borrow(c),
-                      c.size() - 1);
+    return foldl(fp::detail::share(std::move(f)), std::move(z), borrow(c));
   }
   template <class F, class Z>
   static Z ifoldl(F f, Z z, C&& c) {
-    if (c.size() == 0) return z;
-    const std::size_t last = c.size() - 1;
-    return ifoldlUpTo(fp::detail::share(std::move(f)), fp::detail::Boxed<Z>(std::move(z)),
-                      own(std::move(c)), last);
+    return foldl(fp::detail::share(std::move(f)), std::move(z), own(std::move(c)));
   }
 
   template <class F, class Z>
   static Z ifoldrPrime(F&& f, Z z, const C& c) {
-    for (auto i = static_cast<std::int64_t>(c.size()); i-- > 0;)
-      z = Z(std::invoke(f, i, c[static_cast<std::size_t>(i)], std::move(z)));
+    if constexpr (std::ranges::bidirectional_range<const C&>) {
+      auto i = static_cast<std::int64_t>(sizeOf(c));
+      for (auto at = std::end(c); at != std::begin(c);) z = Z(std::invoke(f, --i, *--at, std::move(z)));
+    } else {
+      std::vector<const ElementOf<C>*> all;
+      for (const auto& x : c) all.push_back(&x);
+      for (auto i = static_cast<std::int64_t>(all.size()); i-- > 0;)
+        z = Z(std::invoke(f, i, *all[static_cast<std::size_t>(i)], std::move(z)));
+    }
     return z;
   }
 
@@ -212,6 +299,20 @@ struct SequenceFoldable {
     std::int64_t i = 0;
     for (const auto& x : c) z = Z(std::invoke(f, i++, std::move(z), x));
     return z;
+  }
+
+ private:
+  // From the last element back, where the sequence can be walked back; else from the front.
+  template <class F, class Z, class Read>
+  static Z foldl(const F& f, Z z, const Source<Read>& c) {
+    if constexpr (std::ranges::bidirectional_range<const Read&>) {
+      const std::size_t n = sizeOf(*c);
+      if (n == 0) return z;
+      return ifoldlUpTo(f, fp::detail::Boxed<Z>(std::move(z)), c, std::prev(std::end(*c)),
+                        static_cast<std::int64_t>(n - 1));
+    } else {
+      return ifoldlForward(f, std::move(z), c);
+    }
   }
 };
 
@@ -234,17 +335,17 @@ struct SequenceTraversable {
  private:
   // The actions are combined into one that yields the list of the new elements, which becomes
   // the new sequence once the effect has run.
-  template <class E, class F>
-  static auto traverse(const E& effect, F f, const Source<C>& c) {
-    using B = fp::ActionValue<E, std::invoke_result_t<F&, std::int64_t, const typename C::value_type&>>;
+  template <class E, class F, class Read>
+  static auto traverse(const E& effect, F f, const Source<Read>& c) {
+    using B = fp::ActionValue<E, std::invoke_result_t<F&, std::int64_t, const ElementOf<C>&>>;
     using Out = typename Sequence<C>::template Rebind<B>;
-    const std::size_t n = c->size();
+    const std::size_t n = sizeOf(*c);
     return effect.fmap(
         [n](const fp::List<B>& items) {
           auto at = items.begin();
           return buildSequence<Out>(n, [&](std::size_t) -> B { return *at++; });
         },
-        itraverseFrom<B>(effect, fp::detail::share(std::move(f)), c, 0));
+        itraverseFrom<B>(effect, fp::detail::share(std::move(f)), c, std::begin(*c), 0));
   }
 };
 
@@ -297,14 +398,14 @@ struct UnindexedFoldable {
   }
   // A kind that does not know its size looks for a first element, or counts them all.
   static bool null(const C& c) {
-    if constexpr (requires { c.size(); })
-      return c.size() == 0;
+    if constexpr (requires { std::size(c); })
+      return std::size(c) == 0;
     else
       return Indexed::ifoldr([](const auto&, const auto&, const auto&) { return false; }, true, c);
   }
   static std::int64_t length(const C& c) {
-    if constexpr (requires { c.size(); })
-      return static_cast<std::int64_t>(c.size());
+    if constexpr (requires { std::size(c); })
+      return static_cast<std::int64_t>(std::size(c));
     else
       return Indexed::ifoldlPrime([](const auto&, std::int64_t n, const auto&) { return n + 1; }, std::int64_t{0}, c);
   }
@@ -320,7 +421,13 @@ struct UnindexedTraversable {
 
 }  // namespace detail
 
-// std::vector, std::deque, std::array and std::span.
+template <class A, std::size_t N>
+struct Element<A[N]> {
+  using type = A;
+};
+
+// std::vector, std::deque, std::array, std::span, std::list, std::forward_list, std::basic_string,
+// std::basic_string_view and C arrays.
 template <class C>
 concept StandardSequence = requires { sizeof(detail::Sequence<C>); };
 

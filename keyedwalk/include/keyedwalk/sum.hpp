@@ -8,14 +8,15 @@
 //   // still the InR alternative: InR{List{'X'}}
 //
 // Each operation finds out which alternative is held and works on that one only, with its own
-// provider; `imap` and `itraverse` keep the alternative. The folds other than `ifoldMap` are the
-// defaults over it.
+// provider; `imap` and `itraverse` keep the alternative. The lazy folds other than `ifoldMap` are
+// the defaults over it; the strict ones are the alternative's own.
 //
 // keyedwalk::GSum (generic.hpp), made with L1 and R1, is the same walk under the generic
 // representation's name.
 #pragma once
 
 #include <concepts>
+#include <functional>
 #include <type_traits>
 #include <utility>
 
@@ -106,6 +107,30 @@ struct SumFoldable : FoldableWithIndexDefaults<K<First, Second>> {
             return FoldableWithIndex<Second>::ifoldMap(m, OnSide<Index, fp::Right, Shared>{f}, y);
           });
     });
+  }
+
+  // The strict folds are the held alternative's own.
+  template <class F, class Z>
+  static Z ifoldlPrime(F&& f, Z z, const K<First, Second>& s) {
+    using Ref = std::reference_wrapper<std::remove_reference_t<F>>;
+    return s.alternative.either(
+        [&](const First& x) {
+          return Z(FoldableWithIndex<First>::ifoldlPrime(OnSide<Index, fp::Left, Ref>{std::ref(f)}, std::move(z), x));
+        },
+        [&](const Second& y) {
+          return Z(FoldableWithIndex<Second>::ifoldlPrime(OnSide<Index, fp::Right, Ref>{std::ref(f)}, std::move(z), y));
+        });
+  }
+  template <class F, class Z>
+  static Z ifoldrPrime(F&& f, Z z, const K<First, Second>& s) {
+    using Ref = std::reference_wrapper<std::remove_reference_t<F>>;
+    return s.alternative.either(
+        [&](const First& x) {
+          return Z(FoldableWithIndex<First>::ifoldrPrime(OnSide<Index, fp::Left, Ref>{std::ref(f)}, std::move(z), x));
+        },
+        [&](const Second& y) {
+          return Z(FoldableWithIndex<Second>::ifoldrPrime(OnSide<Index, fp::Right, Ref>{std::ref(f)}, std::move(z), y));
+        });
   }
 };
 

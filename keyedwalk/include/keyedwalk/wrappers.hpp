@@ -7,8 +7,9 @@
 //   // Backwards{std::vector{'A', 'B'}}
 //
 // `imap` wraps the wrapped kind's imap, `ifoldMap` is its ifoldMap and `itraverse` wraps the
-// result of its itraverse, in the caller's own effect. The other folds are the defaults over
-// `ifoldMap`, not the wrapped kind's own versions of them; the results are the same. Backwards
+// result of its itraverse, in the caller's own effect. The lazy folds are the defaults over
+// `ifoldMap`, not the wrapped kind's own versions of them, and the strict ones the wrapped kind's
+// own loops; the results are the same. Backwards
 // reverses nothing as a container: only the effect fp::Backwards runs actions backwards (see
 // keyedwalk::Reverse for a container walked back to front). keyedwalk::Rec1 (generic.hpp) is one
 // more such wrapper.
@@ -65,6 +66,15 @@ struct PassThroughFoldable : FoldableWithIndexDefaults<K<C>> {
   template <fp::Monoid M, class F, Forwarded<K<C>> Self>
   static typename M::Value ifoldMap(const M& m, F&& f, Self&& w) {
     return FoldableWithIndex<C>::ifoldMap(m, std::forward<F>(f), std::forward<Self>(w).value);
+  }
+  // The wrapped kind's strict folds, which call f as the defaults over its ifoldMap would.
+  template <class F, class Z>
+  static Z ifoldrPrime(F&& f, Z z, const K<C>& w) {
+    return FoldableWithIndex<C>::ifoldrPrime(std::forward<F>(f), std::move(z), w.value);
+  }
+  template <class F, class Z>
+  static Z ifoldlPrime(F&& f, Z z, const K<C>& w) {
+    return FoldableWithIndex<C>::ifoldlPrime(std::forward<F>(f), std::move(z), w.value);
   }
 };
 

@@ -1,0 +1,219 @@
+// keyedwalk's generic paths: the strict folds of the combined and wrapped kinds against the
+// nested loop a user would write, imapAccumR against imapAccumL, and how each family of
+// operations grows from n to 2n elements.
+//
+// Run: build with -DFP_BUILD_BENCH=ON, then
+//   ./keyedwalk_generic_bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
+// and compare, in the same run: each BM_IfoldlPrime row with the BM_Loop row of the same kind,
+// BM_ImapAccumR with BM_ImapAccumL, and each BM_Family row at 2n with the same row at n (the
+// time should grow no more than linearly).
+#include <benchmark/benchmark.h>
+
+#include <cstdint>
+#include <numeric>
+#include <optional>
+#include <utility>
+#include <vector>
+
+#include "fp/consume.hpp"
+#include "fp/effects.hpp"
+#include "fp/state.hpp"
+#include "keyedwalk/core.hpp"
+#include "keyedwalk/foldable.hpp"
+#include "keyedwalk/traversable.hpp"
+
+namespace {
+
+using Int = std::int64_t;
+constexpr Int kElements = 1'000'000;
+
+std::vector<Int> upTo(Int n) {
+  std::vector<Int> xs(static_cast<std::size_t>(n));
+  std::iota(xs.begin(), xs.end(), Int{0});
+  return xs;
+}
+
+// Rows of 1,000 elements.
+std::vector<std::vector<Int>> grid() {
+  std::vector<std::vector<Int>> rows;
+  for (Int x = 0; x < kElements; x += 1000) {
+    rows.emplace_back(1000);
+    std::iota(rows.back().begin(), rows.back().end(), x);
+  }
+  return rows;
+}
+
+void perElement(benchmark::State& state, Int n) { state.SetItemsProcessed(state.iterations() * n); }
+
+const auto weighted = [](const auto&, Int acc, Int x) { return acc + 3 * x; };
+
+// Σ 3x over the elements, by the library and by hand, for each kind.
+
+void BM_LoopCompose(benchmark::State& state) {
+  const auto rows = grid();
+  for (auto _ : state) {
+    Int acc = 0;
+    for (const auto& row : rows)
+      for (Int x : row) acc += 3 * x;
+    benchmark::DoNotOptimize(acc);
+  }
+  perElement(state, kElements);
+}
+void BM_IfoldlPrimeCompose(benchmark::State& state) {
+  const keyedwalk::Compose composed{grid()};
+  for (auto _ : state) benchmark::DoNotOptimize(keyedwalk::ifoldlPrime(weighted, Int{0}, composed));
+  perElement(state, kElements);
+}
+
+void BM_LoopReverse(benchmark::State& state) {
+  const auto xs = upTo(kElements);
+  for (auto _ : state) {
+    Int acc = 0;
+    for (auto at = xs.rbegin(); at != xs.rend(); ++at) acc += 3 * *at;
+    benchmark::DoNotOptimize(acc);
+  }
+  perElement(state, kElements);
+}
+void BM_IfoldlPrimeReverse(benchmark::State& state) {
+  const keyedwalk::Reverse reversed{upTo(kElements)};
+  for (auto _ : state) benchmark::DoNotOptimize(keyedwalk::ifoldlPrime(weighted, Int{0}, reversed));
+  perElement(state, kElements);
+}
+
+void BM_LoopProduct(benchmark::State& state) {
+  const auto first = upTo(kElements / 2), second = upTo(kElements / 2);
+  for (auto _ : state) {
+    Int acc = 0;
+    for (Int x : first) acc += 3 * x;
+    for (Int x : second) acc += 3 * x;
+    benchmark::DoNotOptimize(acc);
+  }
+  perElement(state, kElements);
+}
+void BM_IfoldlPrimeProduct(benchmark::State& state) {
+  const keyedwalk::Product both{upTo(kElements / 2), upTo(kElements / 2)};
+  for (auto _ : state) benchmark::DoNotOptimize(keyedwalk::ifoldlPrime(weighted, Int{0}, both));
+  perElement(state, kElements);
+}
+
+BENCHMARK(BM_LoopCompose)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_IfoldlPrimeCompose)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LoopReverse)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_IfoldlPrimeReverse)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LoopProduct)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_IfoldlPrimeProduct)->Unit(benchmark::kMillisecond);
+
+// The accumulating maps over a vector: each element numbered by the accumulator.
+const auto numbered = [](const auto&, Int s, Int) { return std::pair(s + 1, s); };
+
+void BM_ImapAccumL(benchmark::State& state) {
+  const auto xs = upTo(state.range(0));
+  for (auto _ : state) {
+    auto [count, out] = keyedwalk::imapAccumL(numbered, Int{0}, xs);
+    benchmark::DoNotOptimize(count.get());
+  }
+  perElement(state, state.range(0));
+}
+void BM_ImapAccumR(benchmark::State& state) {
+  const auto xs = upTo(state.range(0));
+  for (auto _ : state) {
+    auto [count, out] = keyedwalk::imapAccumR(numbered, Int{0}, xs);
+    benchmark::DoNotOptimize(count.get());
+  }
+  perElement(state, state.range(0));
+}
+BENCHMARK(BM_ImapAccumL)->Arg(kElements / 2)->Arg(kElements)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ImapAccumR)->Arg(kElements / 2)->Arg(kElements)->Unit(benchmark::kMillisecond);
+
+// The other families at n and 2n, over a vector, a Reverse of one (whose folds used to nest) and
+// a kind that gives only ifoldMap (whose folds are all defaults).
+
+struct OnlyFoldMap {
+  using value_type = Int;
+  std::vector<Int> items;
+};
+
+struct Sum : fp::MonoidDefaults<Sum> {
+  using Value = Int;
+  static Int mempty() noexcept { return 0; }
+  template <class Rhs>
+  static Int append(Int a, Rhs&& b) {
+    return a + b();
+  }
+};
+
+}  // namespace
+
+template <>
+struct keyedwalk::FoldableWithIndex<OnlyFoldMap> : keyedwalk::FoldableWithIndexDefaults<OnlyFoldMap> {
+  using Index = Int;
+  template <fp::Monoid M, class F>
+  static typename M::Value ifoldMap(const M& m, F&& f, const OnlyFoldMap& c) {
+    return keyedwalk::ifoldMap(m, std::forward<F>(f), c.items);
+  }
+};
+
+namespace {
+
+template <class Make, class Run>
+void family(benchmark::State& state, Make make, Run run) {
+  const auto c = make(upTo(state.range(0)));
+  for (auto _ : state) benchmark::DoNotOptimize(run(c));
+  perElement(state, state.range(0));
+}
+
+const auto asVector = [](std::vector<Int> xs) { return xs; };
+const auto asReverse = [](std::vector<Int> xs) { return keyedwalk::Reverse{std::move(xs)}; };
+const auto asOnlyFoldMap = [](std::vector<Int> xs) { return OnlyFoldMap{std::move(xs)}; };
+
+const auto ifoldrForced = [](const auto& c) {
+  return keyedwalk::ifoldr([](const auto&, Int x, Int rest) { return rest + x; }, Int{0}, c);
+};
+const auto ifoldlForced = [](const auto& c) {
+  return keyedwalk::ifoldl([](const auto&, Int acc, Int x) { return acc + x; }, Int{0}, c);
+};
+const auto ifoldMapSum = [](const auto& c) { return keyedwalk::ifoldMap(Sum{}, [](const auto&, Int x) { return x; }, c); };
+const auto ifoldlPrime = [](const auto& c) { return keyedwalk::ifoldlPrime(weighted, Int{0}, c); };
+const auto itoListRead = [](const auto& c) {
+  Int sum = 0;
+  for (const auto& entry : fp::consume(keyedwalk::itoList(c))) sum += entry.second;
+  return sum;
+};
+const auto ifoldlMOptional = [](const auto& c) {
+  return *keyedwalk::ifoldlM(fp::OptionalEffect{}, [](const auto&, Int acc, Int x) { return std::optional(acc + x); },
+                             Int{0}, c);
+};
+const auto ifoldrMState = [](const auto& c) {
+  using Counter = fp::StateEffect<Int>;
+  const auto step = [](const auto&, Int x, Int acc) { return Counter::state([=](Int s) { return std::pair(acc + x, s + 1); }); };
+  return Counter::evalState(keyedwalk::ifoldrM(Counter{}, step, Int{0}, c), 0);
+};
+const auto itraverseOptional = [](const auto& c) {
+  return keyedwalk::itraverse(fp::OptionalEffect{}, [](const auto&, Int x) { return std::optional(x); }, c).has_value();
+};
+// The lists f(i, x) concatenated, read to the end.
+const auto iconcatMapRead = [](const auto& c) {
+  Int sum = 0;
+  for (Int x : fp::consume(keyedwalk::iconcatMap([](const auto&, Int y) { return fp::List<Int>{y}; }, c))) sum += x;
+  return sum;
+};
+
+void sizes(benchmark::internal::Benchmark* b) { b->Arg(kElements / 2)->Arg(kElements)->Unit(benchmark::kMillisecond); }
+
+BENCHMARK_CAPTURE(family, IfoldrForcedVector, asVector, ifoldrForced)->Apply(sizes);
+BENCHMARK_CAPTURE(family, IfoldrForcedReverse, asReverse, ifoldrForced)->Apply(sizes);
+BENCHMARK_CAPTURE(family, IfoldrForcedOnlyFoldMap, asOnlyFoldMap, ifoldrForced)->Apply(sizes);
+BENCHMARK_CAPTURE(family, IfoldlForcedVector, asVector, ifoldlForced)->Apply(sizes);
+BENCHMARK_CAPTURE(family, IfoldlForcedOnlyFoldMap, asOnlyFoldMap, ifoldlForced)->Apply(sizes);
+BENCHMARK_CAPTURE(family, IfoldMapSumVector, asVector, ifoldMapSum)->Apply(sizes);
+BENCHMARK_CAPTURE(family, IfoldMapSumReverse, asReverse, ifoldMapSum)->Apply(sizes);
+BENCHMARK_CAPTURE(family, IfoldlPrimeOnlyFoldMap, asOnlyFoldMap, ifoldlPrime)->Apply(sizes);
+BENCHMARK_CAPTURE(family, ItoListReverse, asReverse, itoListRead)->Apply(sizes);
+BENCHMARK_CAPTURE(family, IfoldlMOptionalVector, asVector, ifoldlMOptional)->Apply(sizes);
+BENCHMARK_CAPTURE(family, IfoldrMStateVector, asVector, ifoldrMState)->Apply(sizes);
+BENCHMARK_CAPTURE(family, ItraverseOptionalReverse, asReverse, itraverseOptional)->Apply(sizes);
+BENCHMARK_CAPTURE(family, IconcatMapVector, asVector, iconcatMapRead)->Apply(sizes);
+// Reverse runs ifoldMap in the Dual of the list monoid, whose concatenations nest to the left.
+BENCHMARK_CAPTURE(family, IconcatMapReverse, asReverse, iconcatMapRead)->Arg(5'000)->Arg(10'000)->Unit(benchmark::kMillisecond);
+
+}  // namespace
