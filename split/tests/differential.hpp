@@ -20,7 +20,7 @@
 // - `chunkStageDisagreement`: every stage on a chunk list of any shape (adjacent Text chunks,
 //   blank ones, empty Delim chunks: shapes `splitInternal` never gives).
 // - `forcingDisagreement`: how many cells of an input made on demand the first k pieces read,
-//   for every k, against how many they, and the first k + 1, depend on
+//   for every k, against how many they, and the first k + 2, depend on
 //   (reference::Splitting::needed).
 //
 // Elements are compared by their object representation where == would not do: a piece holds
@@ -30,7 +30,6 @@
 #pragma once
 
 #include <algorithm>
-#include <bit>
 #include <concepts>
 #include <cstddef>
 #include <cstdint>
@@ -483,12 +482,13 @@ std::size_t cellsRead(const Case<T>& c, std::size_t k, const Cut& cut) {
 
 // Where the list engine, or the stages composed, read an input made on demand out of bounds
 // when the first k pieces are read, for any k up to one past the number of pieces; or nothing.
-// Reading the first k pieces reads at least what they depend on, and at most what the first
-// k + 1 depend on: a look at what follows the k-th piece, never beyond the next one. The list
-// engine without a limit reads exactly what they depend on, but with the empty delimiter, where
-// it looks at the element after each one-element piece. The reference tries continuations of
-// the input made of `alphabet`, which must hold an element of each kind that the delimiter tells
-// apart.
+// Reading the first k pieces reads at least what they depend on. It may look further, at what
+// the policies may need to see (the chunk after a delimiter, the end of a run of them, whether
+// a blank piece is the last), which lies in the pieces that follow: at most what the first
+// k + 2 pieces depend on, the next piece being perhaps a delimiter that Keep makes a piece of
+// its own. The list engine without a limit, over a delimiter that is not empty, reads exactly
+// what the pieces depend on. The reference tries continuations of the input made of
+// `alphabet`, which must hold an element of each kind that the delimiter tells apart.
 template <class T>
 std::optional<std::string> forcingDisagreement(const Case<T>& c, const std::vector<T>& alphabet) {
   using Ref = reference::Splitting<T>;
