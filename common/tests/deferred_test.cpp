@@ -81,11 +81,15 @@ TEST(Deferred, ValueThatNeedsItselfThrowsInsteadOfHanging) {
 
 TEST(Deferred, DroppingALongChainDoesNotRecurse) {
   // Each value holds its predecessor: destroying the last one releases ten million of them.
+  // Every computation also holds a share of `token`, so its count tells how many are alive.
+  constexpr long kLength = 10'000'000;
+  const auto token = std::make_shared<int>(0);
   Deferred<int> chain(0);
-  for (int i = 0; i < 10'000'000; ++i)
-    chain = fp::defer([previous = chain] { return previous.get() + 1; });
+  for (long i = 0; i < kLength; ++i)
+    chain = fp::defer([previous = chain, token] { return previous.get() + *token + 1; });
+  EXPECT_EQ(token.use_count(), kLength + 1);
   chain = Deferred<int>(0);
-  SUCCEED();
+  EXPECT_EQ(token.use_count(), 1) << "computations of the chain left alive";
 }
 
 TEST(DeferredConcurrency, ConcurrentFirstUsesRunTheComputationOnce) {

@@ -3,11 +3,13 @@
 //   using R = split::reference::Splitting<int>;
 //   R::Tests isZero{[](const int& x) { return x == 0; }};
 //   R::split(isZero, {DelimPolicy::Drop, ...}, R::kNoLimit, {1, 0, 2})   // {{1}, {2}}
+//   R::postProcess(policies, R::splitInternal(isZero, {1, 0, 2}))        // the same, as chunks
 //
-// It shares no code with the library. The chunk list is built in full by trying the delimiter at
-// every position from the left, the six stages then rewrite it one after the other, each a loop
-// over a vector, in the order and with the rules that define them; the count-based operations
-// are loops over indices. Slow, and meant to be obviously right.
+// It shares no code with the library. Each stage of the engine is a function of the same name
+// here, a loop over a vector doing what the stage's rule says: `splitInternal` tries the
+// delimiter at every position from the left, the six stages of `postProcess` rewrite the chunk
+// list one after the other. `needed` says how much of an input the first pieces depend on. The
+// count-based operations are loops over indices. Slow, and meant to be obviously right.
 #pragma once
 
 #include <algorithm>
@@ -34,6 +36,7 @@ struct Splitting {
   using Elements = std::vector<T>;
   using Pieces = std::vector<Elements>;
   using Tests = std::vector<std::function<bool(const T&)>>;
+  using Match = std::pair<Elements, Elements>;  // the elements matched, and the rest
   static constexpr std::int64_t kNoLimit = -1;
 
   struct Chunk {
@@ -42,6 +45,8 @@ struct Splitting {
   };
   using Chunks = std::vector<Chunk>;
 
+  static bool blank(const Chunk& c) { return !c.delim && c.elements.empty(); }
+
   // The length of the match of `tests` at xs[i], if it matches there.
   static std::optional<std::size_t> matchAt(const Tests& tests, const Elements& xs, std::size_t i) {
     for (std::size_t k = 0; k < tests.size(); ++k)
@@ -49,9 +54,29 @@ struct Splitting {
     return tests.size();
   }
 
+  static Elements slice(const Elements& xs, std::size_t from, std::size_t to) {
+    return Elements(xs.begin() + std::ptrdiff_t(from), xs.begin() + std::ptrdiff_t(to));
+  }
+
+  // The match at the start of xs.
+  static std::optional<Match> matchDelim(const Tests& tests, const Elements& xs) {
+    const auto k = matchAt(tests, xs, 0);
+    if (!k) return std::nullopt;
+    return Match(slice(xs, 0, *k), slice(xs, *k, xs.size()));
+  }
+
+  // The elements before the leftmost match, and that match.
+  static std::pair<Elements, std::optional<Match>> breakDelim(const Tests& tests,
+                                                              const Elements& xs) {
+    for (std::size_t i = 0; i <= xs.size(); ++i)
+      if (const auto k = matchAt(tests, xs, i))
+        return {slice(xs, 0, i), Match(slice(xs, i, i + *k), slice(xs, i + *k, xs.size()))};
+    return {xs, std::nullopt};
+  }
+
   // The Text and Delim chunks of xs, leftmost match first; with no tests, an empty Delim before
   // each element, each element a Text of its own.
-  static Chunks chunks(const Tests& tests, const Elements& xs) {
+  static Chunks splitInternal(const Tests& tests, const Elements& xs) {
     Chunks out;
     Elements text;
     const auto flush = [&] {
@@ -61,7 +86,7 @@ struct Splitting {
     for (std::size_t i = 0; i < xs.size();) {
       if (const auto k = matchAt(tests, xs, i)) {
         flush();
-        out.push_back({true, Elements(xs.begin() + i, xs.begin() + i + *k)});
+        out.push_back({true, slice(xs, i, i + *k)});
         if (*k == 0) {
           out.push_back({false, {xs[i]}});
           ++i;
@@ -76,7 +101,8 @@ struct Splitting {
     return out;
   }
 
-  static Chunks condense(const Chunks& in) {
+  static Chunks doCondense(CondensePolicy policy, const Chunks& in) {
+    if (policy != CondensePolicy::Condense) return in;
     Chunks out;
     for (const Chunk& c : in) {
       if (c.delim && !out.empty() && out.back().delim)
@@ -86,6 +112,80 @@ struct Splitting {
         out.push_back(c);
     }
     return out;
+  }
+
+  // A blank after a last Delim, and between two Delims unless the policy is DropBlankFields.
+  static Chunks insertBlanksPrime(CondensePolicy policy, const Chunks& in) {
+    Chunks out;
+    for (std::size_t i = 0; i < in.size(); ++i) {
+      out.push_back(in[i]);
+      if (!in[i].delim) continue;
+      if (i + 1 == in.size())
+        out.push_back({false, {}});
+      else if (in[i + 1].delim && policy != CondensePolicy::DropBlankFields)
+        out.push_back({false, {}});
+    }
+    return out;
+  }
+
+  static Chunks insertBlanks(CondensePolicy policy, const Chunks& in) {
+    if (in.empty()) return {{false, {}}};
+    Chunks out;
+    if (in.front().delim) out.push_back({false, {}});
+    for (Chunk& c : insertBlanksPrime(policy, in)) out.push_back(std::move(c));
+    return out;
+  }
+
+  static Chunks doDrop(DelimPolicy policy, const Chunks& in) {
+    if (policy != DelimPolicy::Drop) return in;
+    Chunks out;
+    for (const Chunk& c : in)
+      if (!c.delim) out.push_back(c);
+    return out;
+  }
+
+  // Each chunk of kind `first` directly followed by one of the other kind becomes one Text
+  // holding the elements of both.
+  static Chunks joinPairs(const Chunks& in, bool firstIsDelim) {
+    Chunks out;
+    for (std::size_t i = 0; i < in.size(); ++i) {
+      if (in[i].delim == firstIsDelim && i + 1 < in.size() && in[i + 1].delim != firstIsDelim) {
+        Elements joined = in[i].elements;
+        joined.insert(joined.end(), in[i + 1].elements.begin(), in[i + 1].elements.end());
+        out.push_back({false, joined});
+        ++i;
+      } else {
+        out.push_back(in[i]);
+      }
+    }
+    return out;
+  }
+  static Chunks mergeLeft(const Chunks& in) { return joinPairs(in, true); }
+  static Chunks mergeRight(const Chunks& in) { return joinPairs(in, false); }
+
+  static Chunks doMerge(DelimPolicy policy, const Chunks& in) {
+    if (policy == DelimPolicy::KeepLeft) return mergeLeft(in);
+    if (policy == DelimPolicy::KeepRight) return mergeRight(in);
+    return in;
+  }
+
+  static Chunks dropInitial(EndPolicy policy, Chunks in) {
+    if (policy == EndPolicy::DropBlank && !in.empty() && blank(in.front())) in.erase(in.begin());
+    return in;
+  }
+
+  static Chunks dropFinal(EndPolicy policy, Chunks in) {
+    if (policy == EndPolicy::DropBlank && !in.empty() && blank(in.back())) in.pop_back();
+    return in;
+  }
+
+  static Chunks postProcess(Policies p, const Chunks& in) {
+    Chunks cs = doCondense(p.condense, in);
+    cs = insertBlanks(p.condense, cs);
+    cs = doDrop(p.delim, cs);
+    cs = doMerge(p.delim, cs);
+    cs = dropInitial(p.init, std::move(cs));
+    return dropFinal(p.final, std::move(cs));
   }
 
   // Everything after the n-th Delim chunk becomes one Text chunk.
@@ -105,82 +205,72 @@ struct Splitting {
     return out;
   }
 
-  static Chunks insertBlanks(CondensePolicy policy, const Chunks& in) {
-    if (in.empty()) return {{false, {}}};
-    Chunks out;
-    if (in.front().delim) out.push_back({false, {}});
-    for (std::size_t i = 0; i < in.size(); ++i) {
-      out.push_back(in[i]);
-      if (!in[i].delim) continue;
-      if (i + 1 == in.size())
-        out.push_back({false, {}});
-      else if (in[i + 1].delim && policy != CondensePolicy::DropBlankFields)
-        out.push_back({false, {}});
-    }
-    return out;
-  }
-
-  static Chunks drop(DelimPolicy policy, const Chunks& in) {
-    if (policy != DelimPolicy::Drop) return in;
-    Chunks out;
-    for (const Chunk& c : in)
-      if (!c.delim) out.push_back(c);
-    return out;
-  }
-
-  static Chunks merge(DelimPolicy policy, const Chunks& in) {
-    Chunks out;
-    if (policy == DelimPolicy::KeepLeft) {
-      for (std::size_t i = 0; i < in.size(); ++i) {
-        if (in[i].delim && i + 1 < in.size() && !in[i + 1].delim) {
-          Elements joined = in[i].elements;
-          joined.insert(joined.end(), in[i + 1].elements.begin(), in[i + 1].elements.end());
-          out.push_back({false, joined});
-          ++i;
-        } else {
-          out.push_back(in[i]);
-        }
-      }
-      return out;
-    }
-    if (policy == DelimPolicy::KeepRight) {
-      for (std::size_t i = 0; i < in.size(); ++i) {
-        if (!in[i].delim && i + 1 < in.size() && in[i + 1].delim) {
-          Elements joined = in[i].elements;
-          joined.insert(joined.end(), in[i + 1].elements.begin(), in[i + 1].elements.end());
-          out.push_back({false, joined});
-          ++i;
-        } else {
-          out.push_back(in[i]);
-        }
-      }
-      return out;
-    }
-    return in;
-  }
-
-  static bool blank(const Chunk& c) { return !c.delim && c.elements.empty(); }
-
   static Pieces split(const Tests& tests, Policies p, std::int64_t maxDelims, const Elements& xs) {
-    Chunks cs = chunks(tests, xs);
-    if (p.condense == CondensePolicy::Condense) cs = condense(cs);
-    cs = limit(cs, maxDelims);
-    cs = merge(p.delim, drop(p.delim, insertBlanks(p.condense, cs)));
-    if (p.init == EndPolicy::DropBlank && !cs.empty() && blank(cs.front())) cs.erase(cs.begin());
-    if (p.final == EndPolicy::DropBlank && !cs.empty() && blank(cs.back())) cs.pop_back();
+    Chunks cs = splitInternal(tests, xs);
+    // A limit counts the delimiters left by condensing; condensing them again changes nothing.
+    if (maxDelims != kNoLimit) cs = limit(doCondense(p.condense, cs), maxDelims);
     Pieces out;
-    for (const Chunk& c : cs) out.push_back(c.elements);
+    for (const Chunk& c : postProcess(p, cs)) out.push_back(c.elements);
+    return out;
+  }
+
+  // For k = 1 .. most: how many leading cells of xs the first k pieces depend on, the end of xs
+  // counting as the cell after its last element. That is the least p such that every input
+  // beginning with the first p cells of xs has the same first k pieces as xs (the same pieces,
+  // or the same fewer than k): what an engine must have read, at least, to deliver them. The
+  // inputs tried go on for up to `horizon` elements past those p cells, each one of `alphabet`.
+  static std::vector<std::size_t> needed(const Tests& tests, Policies p, std::int64_t maxDelims,
+                                         const Elements& xs, const Elements& alphabet,
+                                         std::size_t horizon, std::size_t most) {
+    // Every sequence of up to `horizon` elements of the alphabet, the shortest first.
+    std::vector<Elements> continuations{{}};
+    for (std::size_t from = 0; continuations.back().size() < horizon;) {
+      const std::size_t to = continuations.size();
+      for (std::size_t i = from; i < to; ++i)
+        for (const T& x : alphabet) {
+          Elements longer = continuations[i];
+          longer.push_back(x);
+          continuations.push_back(std::move(longer));
+        }
+      from = to;
+    }
+    const auto first = [](const Pieces& pieces, std::size_t k) {
+      return Pieces(pieces.begin(), pieces.begin() + std::ptrdiff_t(std::min(k, pieces.size())));
+    };
+    const Pieces whole = split(tests, p, maxDelims, xs);
+    std::size_t cells = 0;
+    // The pieces of the first `cells` cells of xs followed by each continuation, as tried.
+    std::vector<std::optional<Pieces>> tried(continuations.size());
+    const auto decides = [&](std::size_t k) {
+      if (cells > xs.size()) return true;
+      const Pieces wanted = first(whole, k);
+      for (std::size_t i = 0; i < continuations.size(); ++i) {
+        if (!tried[i]) {
+          Elements input = slice(xs, 0, cells);
+          input.insert(input.end(), continuations[i].begin(), continuations[i].end());
+          tried[i] = split(tests, p, maxDelims, input);
+        }
+        if (first(*tried[i], k) != wanted) return false;
+      }
+      return true;
+    };
+    std::vector<std::size_t> out;
+    for (std::size_t k = 1; k <= most; ++k) {
+      while (!decides(k)) {
+        ++cells;
+        tried.assign(tried.size(), std::nullopt);
+      }
+      out.push_back(cells);
+    }
     return out;
   }
 
   // The part before the first match and the part after it.
   static std::optional<std::pair<Elements, Elements>> splitOnce(const Tests& tests,
                                                                 const Elements& xs) {
-    for (std::size_t i = 0; i <= xs.size(); ++i)
-      if (const auto k = matchAt(tests, xs, i))
-        return std::pair(Elements(xs.begin(), xs.begin() + i),
-                         Elements(xs.begin() + i + *k, xs.end()));
-    return std::nullopt;
+    auto [before, match] = breakDelim(tests, xs);
+    if (!match) return std::nullopt;
+    return std::pair(std::move(before), std::move(match->second));
   }
 
   // At most `most` pieces of chunksOf: chunks of i from 0, i, 2i, ...; for i <= 0, empty ones.
