@@ -1,7 +1,8 @@
 // The list engine and the contiguous engine against a plain reference, over generated cases:
 // every kind of delimiter with every combination of the four policies, with and without a limit,
 // splitOnce, the operations that take a predicate, and the count-based operations. Small
-// alphabets make delimiters collide and touch.
+// alphabets make delimiters collide and touch. The delimiters searched by a scanner are tried on
+// every scan path.
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -121,23 +122,34 @@ void splittersAgree(std::uint32_t seed, int rounds) {
   });
 }
 
+// Runs `test` once per scan path, naming the path in what it reports.
+template <class Test>
+void onEveryScanPath(Test test) {
+  split::testing::forEachScanPath([&](split::ScanPath path) {
+    SCOPED_TRACE(std::string(split::scanPathName(path)));
+    test();
+  });
+}
+
 TEST(Differential, SplittersOverCharactersAgreeWithTheReference) {
-  splittersAgree<char>(20240501, 1200 / kScale);  // 57,600 cases
+  onEveryScanPath([] { splittersAgree<char>(20240501, 1200 / kScale); });  // 57,600 cases each
 }
 
 TEST(Differential, SplittersOverIntegersAgreeWithTheReference) {
-  splittersAgree<int>(7, 1200 / kScale);  // 57,600 cases
+  onEveryScanPath([] { splittersAgree<int>(7, 1200 / kScale); });  // 57,600 cases each
 }
 
 TEST(Differential, SplitOnceAgreesWithTheReference) {
-  Generator<char> gen(99);
-  expectAgreement(20000 / kScale, [&](std::int64_t) {
-    Case<char> c{};
-    c.kind = gen.kind();
-    c.elements = gen.delimiter(c.kind);
-    c.input = gen.elements(10);
-    c.layout = gen.layout(c.input.size());
-    return split::testing::splitOnceDisagreement(c);
+  onEveryScanPath([] {
+    Generator<char> gen(99);
+    expectAgreement(20000 / kScale, [&](std::int64_t) {
+      Case<char> c{};
+      c.kind = gen.kind();
+      c.elements = gen.delimiter(c.kind);
+      c.input = gen.elements(10);
+      c.layout = gen.layout(c.input.size());
+      return split::testing::splitOnceDisagreement(c);
+    });
   });
 }
 

@@ -7,17 +7,25 @@
 // The delimiters of `oneOf` and `onSublist` over arithmetic elements test nothing but the
 // built-in `==`, which has no effect anybody could observe: a search may look at the elements in
 // any order and any number of times, provided it finds the same leftmost match. A Scanner keeps
-// the delimiter's elements and searches a pointer range with the fastest means at hand: memchr
-// for one byte, a table of the 256 byte values for a set of bytes, a scan for the first element
-// of a sublist followed by a comparison of the rest. Wider elements use the same shapes with
-// plain loops comparing with `==` (so that 0.0 matches -0.0 and a NaN matches nothing). The
-// shape is settled when the scanner is made, so that a search starts with one switch.
+// the delimiter's elements and searches a pointer range with the fastest means at hand. Where the
+// scan path in force (split/scan_path.hpp) is a vector one, that is the library's vector code
+// (split/src/scan_x86.cpp): a block of elements compared at once with the element, with each
+// element of a small set, or with a set of bytes of any size through its nibble tables; for a
+// sublist, with its first and last elements, the candidates then checked in between. Otherwise,
+// and for element types that the vector code does not know, it is memchr for one byte, a table
+// of the 256 byte values for a set of bytes, and a scan for the first element of a sublist
+// followed by a comparison of the rest; wider elements use the same shapes with plain loops. All
+// compare with `==` (so that 0.0 matches -0.0 and a NaN matches nothing). The shape is settled
+// when the scanner is made, and the search (vector or not) when a key is taken from it, so that a
+// search starts with one test.
 #pragma once
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <concepts>
 #include <cstddef>
+#include <cstdint>
 #include <cstring>
 #include <type_traits>
 #include <utility>
@@ -33,6 +41,79 @@ concept Scannable = std::is_arithmetic_v<T>;
 // applies.
 template <class T>
 concept Byte = std::integral<T> && sizeof(T) == 1;
+
+// The library's vector searches ------------------------------------------------------------------
+
+// What a vector search looks for: one element, any of a set, or a sublist of two or more.
+enum class VectorShape : std::uint8_t { One, AnyOf, Sublist };
+
+// How a vector search compares elements: integers by their bytes, floating-point numbers as such.
+enum class VectorElement : std::uint8_t { U8, U16, U32, U64, F32, F64, None };
+
+template <class T>
+constexpr VectorElement vectorElementOf() noexcept {
+  if constexpr (std::same_as<T, float>)
+    return VectorElement::F32;
+  else if constexpr (std::same_as<T, double>)
+    return VectorElement::F64;
+  else if constexpr (!std::integral<T>)
+    return VectorElement::None;  // long double
+  else if constexpr (sizeof(T) == 1)
+    return VectorElement::U8;
+  else if constexpr (sizeof(T) == 2)
+    return VectorElement::U16;
+  else if constexpr (sizeof(T) == 4)
+    return VectorElement::U32;
+  else if constexpr (sizeof(T) == 8)
+    return VectorElement::U64;
+  else
+    return VectorElement::None;
+}
+
+// A vector search answers for a window of positions at once: those whose elements take up
+// kWindowBytes, 64 one-byte elements or 8 eight-byte ones.
+inline constexpr std::size_t kWindowBytes = 64;
+
+// The matches in a window of positions, and the position it starts at.
+struct VectorWindow {
+  std::uint64_t matches;
+  std::size_t base;
+};
+
+// The first window of positions that holds a match at or past `from`, window after window, or
+// else the one that reaches `stop`: its matches at or past `from`, bit i * sizeof(T) standing
+// for a match at position window.base + i. Only positions below m, where a whole match lies
+// within the elements at `data`, are tested, and no element past them read. `pattern` is the
+// delimiter's `count` elements or, for a set searched by its nibble tables, those tables (see
+// NibbleTables). Requires from < stop <= m.
+using VectorFind = VectorWindow (*)(const void* pattern, std::size_t count, const void* data,
+                                    std::size_t m, std::size_t stop, std::size_t from);
+
+struct VectorSearch {
+  VectorFind find = nullptr;  // none: search one element at a time
+  bool byNibbles = false;     // the pattern is the set's nibble tables
+};
+
+// The vector search of the scan path in force for a delimiter of `count` elements of that shape
+// and kind.
+VectorSearch vectorSearch(VectorShape shape, VectorElement element, std::size_t count) noexcept;
+
+// A set of bytes as two tables of 16 bytes, indexed by a byte's low four bits: bit h of
+// tables[j] is set when the byte 16 * h + j is in the set, for h below 8; of tables[16 + j], for
+// the byte 16 * (h + 8) + j. A vector of bytes looks its rows up with one shuffle per table.
+using NibbleTables = std::array<std::uint8_t, 32>;
+
+template <Byte T>
+NibbleTables nibbleTablesOf(const std::vector<T>& set) noexcept {
+  NibbleTables tables{};
+  for (T e : set) {
+    const auto b = static_cast<unsigned char>(e);
+    tables[(b >> 7) * 16 + (b & 15)] |= std::uint8_t(1u << (b >> 4 & 7));
+  }
+  return tables;
+}
+
+// The scanner ------------------------------------------------------------------------------------
 
 template <Scannable T>
 class Scanner {
@@ -51,45 +132,94 @@ class Scanner {
   // What a search needs to know of the scanner, as a value: a loop that keeps it in a local
   // keeps it in registers, where one that reads it through a pointer to the scanner must read it
   // again for every piece whenever the loop also writes to memory. The pointers point into the
-  // scanner, which must outlive the key.
+  // scanner, which must outlive the key. The vector search is the one of the scan path in force
+  // when the key was taken; the key keeps the last window it answered for, which serves the
+  // searches after it as long as they are searches of the same input.
   struct Key {
     const T* elements;
-    std::size_t count;    // of elements
-    const bool* table;    // an anyOf over bytes: which byte values are elements
-    std::size_t length;   // the number of elements a match covers
+    std::size_t count;     // of elements
+    const bool* table;     // an anyOf over bytes: which byte values are elements
+    VectorFind vector;     // the vector search, if any
+    const void* pattern;   // what it is given
+    std::size_t length;    // the number of elements a match covers
     T first;
     unsigned char shape;
+    std::size_t base = SIZE_MAX;  // the window last answered for: the position it starts at
+    std::uint64_t matches = 0;    // and its matches not yet found by a search
   };
   Key key() const noexcept {
-    return {elements_.data(), elements_.size(), table_.data(), length_, first_,
+    VectorSearch v;
+    if (shape_ == Shape::One || shape_ == Shape::AnyOf || shape_ == Shape::Sublist)
+      v = vectorSearch(shape_ == Shape::One     ? VectorShape::One
+                       : shape_ == Shape::AnyOf ? VectorShape::AnyOf
+                                                : VectorShape::Sublist,
+                       vectorElementOf<T>(), elements_.size());
+    const void* pattern = elements_.data();
+    if constexpr (Byte<T>)
+      if (v.byNibbles) pattern = nibbles_.data();
+    return {elements_.data(), elements_.size(), table_.data(), v.find, pattern, length_, first_,
             static_cast<unsigned char>(shape_)};
   }
 
   // The first position in [from, last) where a whole match lies within the n elements at
   // `data`, or `last` if there is none. Requires from <= last <= n.
   std::size_t find(const T* data, std::size_t n, std::size_t from, std::size_t last) const {
-    return find(key(), data, n, from, last);
+    Key k = key();
+    return find(k, data, n, from, last);
   }
 
-  // The same with a key of the scanner. This is the one search of contiguous input: a faster
-  // search (a vectorised one, say) for a shape goes in here.
-  static std::size_t find(const Key& k, const T* data, std::size_t n, std::size_t from,
-                          std::size_t last) {
+  // The same with a key of the scanner, which keeps what it learns of `data` for the next
+  // search with it: the one search of contiguous input. A key searches one input, and forward:
+  // each search starts past the match that the one before found, if it found one, and not
+  // before where that one started. A search of another input takes a key of its own.
+  [[gnu::always_inline]] static std::size_t find(Key& k, const T* data, std::size_t n,
+                                                 std::size_t from, std::size_t last) {
+    // Most searches end at the next match of the window the key holds, which is then spent:
+    // the next search starts past it. (Its matches lie within the elements, so one before
+    // `last` is the one sought; the rest of the search is on no path from one match to the
+    // next, which the processor can then find as fast as it clears a bit.)
+    if (k.matches != 0) {
+      const std::size_t at = k.base + std::size_t(std::countr_zero(k.matches)) / sizeof(T);
+      if (at >= from) {
+        if (at >= last) return last;
+        k.matches &= k.matches - 1;
+        return at;
+      }
+    }
     const auto shape = static_cast<Shape>(k.shape);
     if (shape == Shape::Everywhere) return from;
     if (shape == Shape::Nowhere || n < k.length) return last;
-    const std::size_t stop = std::min(last, n - k.length + 1);
+    const std::size_t m = n - k.length + 1;  // the positions where a match may start
+    const std::size_t stop = std::min(last, m);
     if (from >= stop) return last;
     std::size_t at;
-    switch (shape) {
-      case Shape::One:
-        at = findOne(data, from, stop, k.first);
-        break;
-      case Shape::AnyOf:
-        at = findAny(k, data, from, stop);
-        break;
-      default:
-        at = findSublist(k, data, from, stop);
+    if (k.vector) {
+      // The matches of the window at or past `from`, or those of the first window after it
+      // that holds any.
+      constexpr std::size_t kPositions = kWindowBytes / sizeof(T);
+      const bool inWindow = from >= k.base && from - k.base < kPositions;
+      std::uint64_t ahead =
+          inWindow ? k.matches & (~std::uint64_t(0) << (from - k.base) * sizeof(T)) : 0;
+      if (ahead == 0) {
+        const std::size_t base = inWindow ? k.base + kPositions : from;
+        if (base >= stop) return last;
+        const VectorWindow window = k.vector(k.pattern, k.count, data, m, stop, base);
+        k.base = window.base;
+        ahead = window.matches;
+      }
+      at = ahead != 0 ? k.base + std::size_t(std::countr_zero(ahead)) / sizeof(T) : stop;
+      k.matches = at < stop ? ahead & (ahead - 1) : ahead;
+    } else {
+      switch (shape) {
+        case Shape::One:
+          at = findOne(data, from, stop, k.first);
+          break;
+        case Shape::AnyOf:
+          at = findAny(k, data, from, stop);
+          break;
+        default:
+          at = findSublist(k, data, from, stop);
+      }
     }
     return at < stop ? at : last;
   }
@@ -116,9 +246,12 @@ class Scanner {
       shape_ = Shape::One;
     else
       shape_ = anyOf ? Shape::AnyOf : Shape::Sublist;
-    if constexpr (Byte<T>)
-      if (anyOf_)
+    if constexpr (Byte<T>) {
+      if (anyOf_) {
         for (T e : elements_) table_[static_cast<unsigned char>(e)] = true;
+        nibbles_ = nibbleTablesOf(elements_);
+      }
+    }
   }
 
   // The first position in [from, stop) holding e, or `stop`.
@@ -161,6 +294,7 @@ class Scanner {
   Shape shape_;
   bool anyOf_;
   std::array<bool, Byte<T> ? 256 : 0> table_{};
+  std::conditional_t<Byte<T>, NibbleTables, std::array<std::uint8_t, 0>> nibbles_{};
 };
 
 }  // namespace split::detail
