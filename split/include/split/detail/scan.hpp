@@ -129,23 +129,17 @@ class Scanner {
   // The number of elements a match covers.
   std::size_t length() const noexcept { return length_; }
 
-  // What a search needs to know of the scanner, as a value: a loop that keeps it in a local
-  // keeps it in registers, where one that reads it through a pointer to the scanner must read it
-  // again for every piece whenever the loop also writes to memory. The pointers point into the
-  // scanner, which must outlive the key. The vector search is the one of the scan path in force
-  // when the key was taken; the key keeps the last window it answered for, which serves the
-  // searches after it as long as they are searches of the same input.
+  // What a search keeps of the scanner as it goes: a value, which the loop around the search
+  // holds in its own state. It points to the scanner, which must outlive it, and holds the
+  // vector search of the scan path in force when the key was taken, with the last window of
+  // positions that search answered for and the matches there not yet found: the next searches
+  // of the same input find them with no load at all.
   struct Key {
-    const T* elements;
-    std::size_t count;     // of elements
-    const bool* table;     // an anyOf over bytes: which byte values are elements
-    VectorFind vector;     // the vector search, if any
-    const void* pattern;   // what it is given
-    std::size_t length;    // the number of elements a match covers
-    T first;
-    unsigned char shape;
-    std::size_t base = SIZE_MAX;  // the window last answered for: the position it starts at
-    std::uint64_t matches = 0;    // and its matches not yet found by a search
+    const Scanner* scanner;
+    VectorFind vector;    // none: search one element at a time
+    const void* pattern;  // what the vector search is given
+    std::size_t base = SIZE_MAX;
+    std::uint64_t matches = 0;
   };
   Key key() const noexcept {
     VectorSearch v;
@@ -157,8 +151,7 @@ class Scanner {
     const void* pattern = elements_.data();
     if constexpr (Byte<T>)
       if (v.byNibbles) pattern = nibbles_.data();
-    return {elements_.data(), elements_.size(), table_.data(), v.find, pattern, length_, first_,
-            static_cast<unsigned char>(shape_)};
+    return {this, v.find, pattern};
   }
 
   // The first position in [from, last) where a whole match lies within the n elements at
@@ -186,10 +179,11 @@ class Scanner {
         return at;
       }
     }
-    const auto shape = static_cast<Shape>(k.shape);
+    const Scanner& scanner = *k.scanner;
+    const Shape shape = scanner.shape_;
     if (shape == Shape::Everywhere) return from;
-    if (shape == Shape::Nowhere || n < k.length) return last;
-    const std::size_t m = n - k.length + 1;  // the positions where a match may start
+    if (shape == Shape::Nowhere || n < scanner.length_) return last;
+    const std::size_t m = n - scanner.length_ + 1;  // the positions where a match may start
     const std::size_t stop = std::min(last, m);
     if (from >= stop) return last;
     std::size_t at;
@@ -203,7 +197,8 @@ class Scanner {
       if (ahead == 0) {
         const std::size_t base = inWindow ? k.base + kPositions : from;
         if (base >= stop) return last;
-        const VectorWindow window = k.vector(k.pattern, k.count, data, m, stop, base);
+        const VectorWindow window =
+            k.vector(k.pattern, scanner.elements_.size(), data, m, stop, base);
         k.base = window.base;
         ahead = window.matches;
       }
@@ -212,13 +207,13 @@ class Scanner {
     } else {
       switch (shape) {
         case Shape::One:
-          at = findOne(data, from, stop, k.first);
+          at = findOne(data, from, stop, scanner.first_);
           break;
         case Shape::AnyOf:
-          at = findAny(k, data, from, stop);
+          at = scanner.findAny(data, from, stop);
           break;
         default:
-          at = findSublist(k, data, from, stop);
+          at = scanner.findSublist(data, from, stop);
       }
     }
     return at < stop ? at : last;
@@ -264,25 +259,26 @@ class Scanner {
     }
   }
 
-  static std::size_t findAny(const Key& k, const T* data, std::size_t from, std::size_t stop) {
+  std::size_t findAny(const T* data, std::size_t from, std::size_t stop) const {
     const T* x = data + from;
     const T* const end = data + stop;
     if constexpr (Byte<T>) {
-      while (x != end && !k.table[static_cast<unsigned char>(*x)]) ++x;
+      while (x != end && !table_[static_cast<unsigned char>(*x)]) ++x;
     } else {
-      const T* const last = k.elements + k.count;
-      while (x != end && std::none_of(k.elements, last, [x](const T& e) { return e == *x; })) ++x;
+      const T* const first = elements_.data();
+      const T* const last = first + elements_.size();
+      while (x != end && std::none_of(first, last, [x](const T& e) { return e == *x; })) ++x;
     }
     return std::size_t(x - data);
   }
 
   // Candidates are the places of the first element; the rest is compared there, element by
   // element (a delimiter is short: a call to memcmp would cost more).
-  static std::size_t findSublist(const Key& k, const T* data, std::size_t from, std::size_t stop) {
-    const std::size_t more = k.length - 1;
-    for (std::size_t i = from; (i = findOne(data, i, stop, k.first)) < stop; ++i) {
+  std::size_t findSublist(const T* data, std::size_t from, std::size_t stop) const {
+    const std::size_t more = length_ - 1;
+    for (std::size_t i = from; (i = findOne(data, i, stop, first_)) < stop; ++i) {
       std::size_t j = 0;
-      while (j < more && data[i + 1 + j] == k.elements[1 + j]) ++j;
+      while (j < more && data[i + 1 + j] == elements_[1 + j]) ++j;
       if (j == more) return i;
     }
     return stop;
