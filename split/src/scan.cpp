@@ -75,10 +75,11 @@ std::string_view scanPathName(ScanPath path) noexcept {
 
 namespace detail {
 
-VectorSearch vectorSearch(VectorShape shape, VectorElement element, std::size_t count) noexcept {
+VectorSearch vectorSearch(ScanPath path, VectorShape shape, VectorElement element,
+                          std::size_t count) noexcept {
   const Kernels* kernels = nullptr;
 #if defined(__x86_64__)
-  switch (scanPath()) {
+  switch (path) {
     case ScanPath::Sse2:
       kernels = &sse2::kernels;
       break;

@@ -31,6 +31,8 @@
 #include <utility>
 #include <vector>
 
+#include "split/scan_path.hpp"
+
 namespace split::detail {
 
 // Elements whose equality a scanner may reproduce without calling anything.
@@ -94,9 +96,10 @@ struct VectorSearch {
   bool byNibbles = false;     // the pattern is the set's nibble tables
 };
 
-// The vector search of the scan path in force for a delimiter of `count` elements of that shape
-// and kind.
-VectorSearch vectorSearch(VectorShape shape, VectorElement element, std::size_t count) noexcept;
+// The vector search of scan path `path` for a delimiter of `count` elements of that shape and
+// kind.
+VectorSearch vectorSearch(ScanPath path, VectorShape shape, VectorElement element,
+                          std::size_t count) noexcept;
 
 // A set of bytes as two tables of 16 bytes, indexed by a byte's low four bits: bit h of
 // tables[j] is set when the byte 16 * h + j is in the set, for h below 8; of tables[16 + j], for
@@ -130,28 +133,20 @@ class Scanner {
   std::size_t length() const noexcept { return length_; }
 
   // What a search keeps of the scanner as it goes: a value, which the loop around the search
-  // holds in its own state. It points to the scanner, which must outlive it, and holds the
-  // vector search of the scan path in force when the key was taken, with the last window of
-  // positions that search answered for and the matches there not yet found: the next searches
-  // of the same input find them with no load at all.
+  // holds in its own state. It points to the scanner, which must outlive it, and to the vector
+  // search of the scan path in force when the key was taken, and holds the last window of
+  // positions that search answered for with the matches there not yet found: the next searches
+  // of the same input find them with no load at all. It is four words, the last two of which
+  // the loop reads for every match.
   struct Key {
     const Scanner* scanner;
-    VectorFind vector;    // none: search one element at a time
-    const void* pattern;  // what the vector search is given
+    const VectorSearch* vector;  // none: search one element at a time
     std::size_t base = SIZE_MAX;
     std::uint64_t matches = 0;
   };
   Key key() const noexcept {
-    VectorSearch v;
-    if (shape_ == Shape::One || shape_ == Shape::AnyOf || shape_ == Shape::Sublist)
-      v = vectorSearch(shape_ == Shape::One     ? VectorShape::One
-                       : shape_ == Shape::AnyOf ? VectorShape::AnyOf
-                                                : VectorShape::Sublist,
-                       vectorElementOf<T>(), elements_.size());
-    const void* pattern = elements_.data();
-    if constexpr (Byte<T>)
-      if (v.byNibbles) pattern = nibbles_.data();
-    return {this, v.find, pattern};
+    const VectorSearch& v = vectors_[std::size_t(scanPath())];
+    return {this, v.find ? &v : nullptr};
   }
 
   // The first position in [from, last) where a whole match lies within the n elements at
@@ -180,16 +175,13 @@ class Scanner {
       }
     }
     const Scanner& scanner = *k.scanner;
-    const Shape shape = scanner.shape_;
-    if (shape == Shape::Everywhere) return from;
-    if (shape == Shape::Nowhere || n < scanner.length_) return last;
-    const std::size_t m = n - scanner.length_ + 1;  // the positions where a match may start
-    const std::size_t stop = std::min(last, m);
-    if (from >= stop) return last;
-    std::size_t at;
     if (k.vector) {
-      // The matches of the window at or past `from`, or those of the first window after it
-      // that holds any.
+      // A vector search is there for the shapes that search, each of at most n elements. The
+      // matches of the window at or past `from`, or those of the first window after it that
+      // holds any.
+      if (n < scanner.length_) return last;
+      const std::size_t m = n - scanner.length_ + 1;  // the positions where a match may start
+      const std::size_t stop = std::min(last, m);
       constexpr std::size_t kPositions = kWindowBytes / sizeof(T);
       const bool inWindow = from >= k.base && from - k.base < kPositions;
       std::uint64_t ahead =
@@ -197,24 +189,32 @@ class Scanner {
       if (ahead == 0) {
         const std::size_t base = inWindow ? k.base + kPositions : from;
         if (base >= stop) return last;
-        const VectorWindow window =
-            k.vector(k.pattern, scanner.elements_.size(), data, m, stop, base);
+        const VectorWindow window = k.vector->find(scanner.patternOf(*k.vector),
+                                                   scanner.elements_.size(), data, m, stop, base);
         k.base = window.base;
         ahead = window.matches;
       }
-      at = ahead != 0 ? k.base + std::size_t(std::countr_zero(ahead)) / sizeof(T) : stop;
+      const std::size_t at =
+          ahead != 0 ? k.base + std::size_t(std::countr_zero(ahead)) / sizeof(T) : stop;
       k.matches = at < stop ? ahead & (ahead - 1) : ahead;
-    } else {
-      switch (shape) {
-        case Shape::One:
-          at = findOne(data, from, stop, scanner.first_);
-          break;
-        case Shape::AnyOf:
-          at = scanner.findAny(data, from, stop);
-          break;
-        default:
-          at = scanner.findSublist(data, from, stop);
-      }
+      return at < stop ? at : last;
+    }
+    const Shape shape = scanner.shape_;
+    if (shape == Shape::Everywhere) return from;
+    if (shape == Shape::Nowhere || n < scanner.length_) return last;
+    const std::size_t m = n - scanner.length_ + 1;
+    const std::size_t stop = std::min(last, m);
+    if (from >= stop) return last;
+    std::size_t at;
+    switch (shape) {
+      case Shape::One:
+        at = findOne(data, from, stop, scanner.first_);
+        break;
+      case Shape::AnyOf:
+        at = scanner.findAny(data, from, stop);
+        break;
+      default:
+        at = scanner.findSublist(data, from, stop);
     }
     return at < stop ? at : last;
   }
@@ -247,6 +247,21 @@ class Scanner {
         nibbles_ = nibbleTablesOf(elements_);
       }
     }
+    if (shape_ == Shape::One || shape_ == Shape::AnyOf || shape_ == Shape::Sublist) {
+      const VectorShape shape = shape_ == Shape::One     ? VectorShape::One
+                                : shape_ == Shape::AnyOf ? VectorShape::AnyOf
+                                                         : VectorShape::Sublist;
+      for (const ScanPath path : {ScanPath::Scalar, ScanPath::Sse2, ScanPath::Avx2})
+        vectors_[std::size_t(path)] =
+            vectorSearch(path, shape, vectorElementOf<T>(), elements_.size());
+    }
+  }
+
+  // What the vector search `v` is given: the elements, or a set's nibble tables.
+  const void* patternOf(const VectorSearch& v) const noexcept {
+    if constexpr (Byte<T>)
+      if (v.byNibbles) return nibbles_.data();
+    return elements_.data();
   }
 
   // The first position in [from, stop) holding e, or `stop`.
@@ -291,6 +306,7 @@ class Scanner {
   bool anyOf_;
   std::array<bool, Byte<T> ? 256 : 0> table_{};
   std::conditional_t<Byte<T>, NibbleTables, std::array<std::uint8_t, 0>> nibbles_{};
+  std::array<VectorSearch, 3> vectors_{};  // by scan path
 };
 
 }  // namespace split::detail
