@@ -166,16 +166,16 @@ class Scanner {
     // the next search starts past it. (Its matches lie within the elements, so one before
     // `last` is the one sought; the rest of the search is on no path from one match to the
     // next, which the processor can then find as fast as it clears a bit.)
-    if (k.matches != 0) {
-      const std::size_t at = k.base + std::size_t(std::countr_zero(k.matches)) / sizeof(T);
-      if (at >= from) {
-        if (at >= last) return last;
-        k.matches &= k.matches - 1;
-        return at;
-      }
-    }
     const Scanner& scanner = *k.scanner;
     if (k.vector) {
+      if (k.matches != 0) {
+        const std::size_t at = k.base + std::size_t(std::countr_zero(k.matches)) / sizeof(T);
+        if (at >= from) {
+          if (at >= last) return last;
+          k.matches &= k.matches - 1;
+          return at;
+        }
+      }
       // A vector search is there for the shapes that search, each of at most n elements. The
       // matches of the window at or past `from`, or those of the first window after it that
       // holds any.
