@@ -176,9 +176,8 @@ class Scanner {
           return at;
         }
       }
-      // A vector search is there for the shapes that search, each of at most n elements. The
-      // matches of the window at or past `from`, or those of the first window after it that
-      // holds any.
+      // The shapes that have a vector search match somewhere. The matches of the window at or
+      // past `from`, or those of the first window after it that holds any.
       if (n < scanner.length_) return last;
       const std::size_t m = n - scanner.length_ + 1;  // the positions where a match may start
       const std::size_t stop = std::min(last, m);
