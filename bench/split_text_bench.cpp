@@ -197,7 +197,7 @@ struct SplitOneOf {
 struct WordsBy {
   static constexpr Separators kText = Separators::Blanks;
   static Tally loop(std::string_view s) { return loopWords(s); }
-  static Tally library(std::string_view s) { return walk(split::wordsBy(isBlank, s)); }
+  static Tally library(std::string_view s) { return walk(split::wordsBy(split::isSpace, s)); }
   static Tally abseil(std::string_view s) {
     return walk(absl::StrSplit(toAbsl(s), absl::ByAnyChar(toAbsl(kBlanks)), absl::SkipEmpty()));
   }
@@ -205,7 +205,9 @@ struct WordsBy {
     return walk(s | ::ranges::views::split_when(isBlank) |
                 ::ranges::views::filter([](const auto& word) { return !::ranges::empty(word); }));
   }
-  static Tally list(const fp::String& s) { return SplitOn::walkList(split::wordsBy(isBlank, s)); }
+  static Tally list(const fp::String& s) {
+    return SplitOn::walkList(split::wordsBy(split::isSpace, s));
+  }
 };
 
 Tally SplitOn::walkList(fp::List<fp::List<char>> pieces) {

@@ -1,6 +1,6 @@
 // A libFuzzer target for split: each input decodes into one case of the differential test, which
-// runs through every engine, each stage of the list engine, and the reference; any difference
-// aborts with the case and the results.
+// runs through every engine, each stage of the list engine, and the reference, on every scan path
+// the processor has; any difference aborts with the case and the results.
 //
 //   cmake -S . -B build-fuzz -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DFP_BUILD_FUZZ=ON
 //   cmake --build build-fuzz --target split_fuzz
@@ -41,8 +41,9 @@ using split::testing::Layout;
 using split::testing::PredicateOperation;
 using split::testing::Symbols;
 
-// Inputs longer than this are cut short: the reference copies its chunks and is quadratic.
-constexpr std::size_t kMostElements = 64;
+// Inputs longer than this are cut short: the reference copies its chunks and is quadratic. Three
+// windows of the vector searches, whose blocks are 16 and 32 bytes.
+constexpr std::size_t kMostElements = 192;
 // The forcing check tries every continuation of an input: it takes short ones only.
 constexpr std::size_t kMostForced = 10;
 
@@ -68,10 +69,10 @@ class Decoder {
         out.cells = true;
         break;
       default:
-        // A cut before position i where bit i of the mask is set.
+        // A cut before position 3i where bit i of the mask is set.
         const auto mask = in_.ConsumeIntegral<std::uint64_t>();
-        for (std::size_t at = 1; at < kMostElements; ++at)
-          if (mask >> at & 1) out.cuts.push_back(at);
+        for (std::size_t i = 1; i < 64; ++i)
+          if (mask >> i & 1) out.cuts.push_back(3 * i);
     }
     return out;
   }
@@ -165,15 +166,19 @@ std::optional<std::string> check(FuzzedDataProvider& in, bool many) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  FuzzedDataProvider in(data, size);
-  const int type = in.ConsumeIntegralInRange(0, 2);
-  const bool many = in.ConsumeBool();
-  const std::optional<std::string> difference = type == 0   ? check<char>(in, many)
-                                                : type == 1 ? check<int>(in, many)
-                                                            : check<double>(in, many);
-  if (difference) {
-    std::fprintf(stderr, "the engines and the reference differ:\n%s\n", difference->c_str());
-    std::abort();
-  }
+  // The same case on every scan path.
+  split::testing::forEachScanPath([&](split::ScanPath path) {
+    FuzzedDataProvider in(data, size);
+    const int type = in.ConsumeIntegralInRange(0, 2);
+    const bool many = in.ConsumeBool();
+    const std::optional<std::string> difference = type == 0   ? check<char>(in, many)
+                                                  : type == 1 ? check<int>(in, many)
+                                                              : check<double>(in, many);
+    if (difference) {
+      std::fprintf(stderr, "the engines and the reference differ, scanning with %s:\n%s\n",
+                   std::string(split::scanPathName(path)).c_str(), difference->c_str());
+      std::abort();
+    }
+  });
   return 0;
 }

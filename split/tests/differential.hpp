@@ -586,6 +586,21 @@ std::optional<std::string> splitOnceDisagreement(const Case<T>& c) {
          (byContiguous ? show(*vectors(byContiguous)) : "none");
 }
 
+// Runs f(path) once for each scan path this processor has, each forced while f runs; the path
+// in force before is restored after.
+template <class F>
+void forEachScanPath(F f) {
+  struct Restore {
+    ScanPath path = scanPath();
+    ~Restore() { setScanPath(path); }
+  } restore;
+  for (const ScanPath path : {ScanPath::Scalar, ScanPath::Sse2, ScanPath::Avx2}) {
+    if (!scanPathAvailable(path)) continue;
+    setScanPath(path);
+    f(path);
+  }
+}
+
 // A count-based operation, with its numbers.
 enum class CountKind : std::uint8_t { ChunksOf, SplitPlaces, SplitPlacesBlanks, Divvy, Chop };
 

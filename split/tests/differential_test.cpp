@@ -4,7 +4,7 @@
 // demand the first pieces read; splitOnce, the operations that take a predicate, and the
 // count-based operations. Most cases draw on three symbols, so that delimiters collide and
 // touch; a share draws on eight (NUL and bytes with the high bit set among them, NaN and -0.0
-// among floating-point ones) over longer inputs.
+// among floating-point ones) over longer inputs. The engines run on every scan path.
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -159,17 +159,29 @@ void splittersAgree(std::uint32_t seed, int rounds, std::vector<T> few, std::vec
                   });
 }
 
+// Runs `test` once per scan path, naming the path in what it reports.
+template <class Test>
+void onEveryScanPath(Test test) {
+  split::testing::forEachScanPath([&](split::ScanPath path) {
+    SCOPED_TRACE(std::string(split::scanPathName(path)));
+    test();
+  });
+}
+
 TEST(Differential, SplittersOverCharactersAgreeWithTheReference) {
-  splittersAgree<char>(20240501, 1200 / kScale, Symbols<char>::few(), Symbols<char>::many(), 4);
+  onEveryScanPath([] {
+    splittersAgree<char>(20240501, 1200 / kScale, Symbols<char>::few(), Symbols<char>::many(), 4);
+  });
 }
 
 TEST(Differential, SplittersOverIntegersAgreeWithTheReference) {
-  splittersAgree<int>(7, 1200 / kScale, Symbols<int>::few(), Symbols<int>::many(), 4);
+  onEveryScanPath(
+      [] { splittersAgree<int>(7, 1200 / kScale, Symbols<int>::few(), Symbols<int>::many(), 4); });
 }
 
 TEST(Differential, SplittersOverFloatingPointAgreeWithTheReference) {
   const std::vector<double> symbols = Symbols<double>::many();
-  splittersAgree<double>(1618, 300 / kScale, symbols, symbols, 2);
+  onEveryScanPath([&] { splittersAgree<double>(1618, 300 / kScale, symbols, symbols, 2); });
 }
 
 TEST(Differential, EveryStageAgreesWithTheReferenceOnChunkListsOfAnyShape) {
@@ -211,15 +223,17 @@ TEST(Differential, TheFirstPiecesReadAsMuchOfTheInputAsTheyDependOn) {
 }
 
 TEST(Differential, SplitOnceAgreesWithTheReference) {
-  Generator<char> gen(99, Symbols<char>::few());
-  expectAgreement(20000 / kScale, [&](std::int64_t i) {
-    gen.use(i % 4 == 0 ? Symbols<char>::many() : Symbols<char>::few());
-    Case<char> c{};
-    c.kind = gen.kind();
-    c.elements = gen.delimiter(c.kind);
-    c.input = gen.input(i % 4 == 0 ? 64 : 10, c.elements);
-    c.layout = gen.layout(c.input.size());
-    return split::testing::splitOnceDisagreement(c);
+  onEveryScanPath([] {
+    Generator<char> gen(99, Symbols<char>::few());
+    expectAgreement(20000 / kScale, [&](std::int64_t i) {
+      gen.use(i % 4 == 0 ? Symbols<char>::many() : Symbols<char>::few());
+      Case<char> c{};
+      c.kind = gen.kind();
+      c.elements = gen.delimiter(c.kind);
+      c.input = gen.input(i % 4 == 0 ? 64 : 10, c.elements);
+      c.layout = gen.layout(c.input.size());
+      return split::testing::splitOnceDisagreement(c);
+    });
   });
 }
 

@@ -116,7 +116,8 @@ int main(int argc, char** argv) {
       case splitcat::Request::Version:
         return splitcat::print(std::string("splitcat ") + FP_VERSION + " (split " +
                                std::string(split::version()) + ", meterline " +
-                               std::string(meterline::version()) + ")\n");
+                               std::string(meterline::version()) + ", scan " +
+                               std::string(split::scanPathName(split::scanPath())) + ")\n");
       case splitcat::Request::Split:
         return splitcat::run(*command.options);
     }

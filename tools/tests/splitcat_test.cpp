@@ -22,6 +22,7 @@
 #include <csignal>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -32,6 +33,7 @@
 #include <string>
 #include <string_view>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "meterline/version.hpp"
@@ -778,12 +780,39 @@ TEST(Splitcat, PrintsHelpAndVersion) {
   EXPECT_EQ(version.status, 0);
   EXPECT_EQ(version.out, "splitcat " + std::string(split::version()) + " (split " +
                              std::string(split::version()) + ", meterline " +
-                             std::string(meterline::version()) + ")\n");
+                             std::string(meterline::version()) + ", scan " +
+                             std::string(split::scanPathName(split::scanPath())) + ")\n");
   // "--" ends the options: a file may be called "--lines".
   const Files files;
   files.write("--lines", "a b");
   const Finished dashed = run({"--words", "--", files.path("--lines")});
   EXPECT_EQ(dashed.out, "a\nb\n");
+}
+
+// FP_SPLIT_SCAN picks the scan path (the fastest the processor has up to the one named; the
+// fastest for a name it does not know), and every path cuts the same pieces.
+TEST(Splitcat, ScansByThePathItsEnvironmentNames) {
+  struct Unset {
+    ~Unset() { unsetenv("FP_SPLIT_SCAN"); }
+  } unset;
+  std::string text;
+  for (int i = 0; text.size() < 300000; ++i)
+    text += std::string(std::size_t(i % 13), 'x') + (i % 5 ? ", " : ",\n");
+  const auto fastestUpTo = [](split::ScanPath path) {
+    while (!split::scanPathAvailable(path)) path = split::ScanPath(int(path) - 1);
+    return std::string(split::scanPathName(path));
+  };
+  const std::string expected = run({"--one-of", ","}, text).out;
+  for (const auto& [name, path] : {std::pair("scalar", split::ScanPath::Scalar),
+                                   std::pair("sse2", split::ScanPath::Sse2),
+                                   std::pair("avx2", split::ScanPath::Avx2),
+                                   std::pair("fastest", split::ScanPath::Avx2)}) {
+    setenv("FP_SPLIT_SCAN", name, 1);
+    EXPECT_NE(run({"--version"}).out.find(", scan " + fastestUpTo(path) + ")"), std::string::npos)
+        << name;
+    EXPECT_EQ(run({"--one-of", ","}, text).out, expected) << name;
+    EXPECT_EQ(run({"--lines"}, text).out, run({"--one-of", "\n"}, text).out) << name;
+  }
 }
 
 // Every write error ends splitcat with status 1 and a message, the help's included; a reader

@@ -305,15 +305,22 @@ struct SplitByPredicate {
   fp::List<fp::List<T>> operator()(P p, fp::List<T> xs) const {
     return split(Strategy{}(whenElt<T>(std::move(p))), std::move(xs));
   }
-  // Over contiguous input the predicate stays in its own type, inlined into the search, and the
-  // pieces are cut as texts between matches: every strategy here drops its delimiters.
+  // Over contiguous input a named class is searched for as a set of elements, and any other
+  // predicate stays in its own type, inlined into the search; the pieces are cut as texts
+  // between matches: every strategy here drops its delimiters.
   template <class P, ContiguousInput X>
     requires std::predicate<const P&, const InputElement<X>&>
   auto operator()(P p, X&& input) const {
     using T = InputElement<X>;
-    using Search = PredicateSearch<T, P>;
-    return makePieces(std::forward<X>(input),
-                      TextCutting<PieceView<T>, Search>(Search(std::move(p)), cutter<T>()));
+    if constexpr (Named<P> && Scannable<T>) {
+      using Search = ClassSearch<T, P>;
+      return makePieces(std::forward<X>(input),
+                        TextCutting<PieceView<T>, Search>(Search(), cutter<T>()));
+    } else {
+      using Search = PredicateSearch<T, P>;
+      return makePieces(std::forward<X>(input),
+                        TextCutting<PieceView<T>, Search>(Search(std::move(p)), cutter<T>()));
+    }
   }
 
  private:

@@ -11,8 +11,9 @@
 // as a lazy forward range (split/pieces.hpp). It walks the input once, left to right: each
 // increment of an iterator searches on to the end of the next piece (and, where the policies
 // need it, just past it), so a loop that stops early searches no further. A delimiter of
-// `oneOf` or `onSublist` over arithmetic elements is searched with memchr and its kin; any other
-// runs its predicates, in order at each position, as the list engine does.
+// `oneOf` or `onSublist` over arithmetic elements, or of a named class (split/classes.hpp), is
+// searched a vector at a time where the processor allows (split/scan_path.hpp), or with memchr and
+// its kin; any other runs its predicates, in order at each position, as the list engine does.
 #pragma once
 
 #include <cstddef>
@@ -22,6 +23,7 @@
 #include <span>
 #include <utility>
 
+#include "split/classes.hpp"
 #include "split/detail/cutter.hpp"
 #include "split/detail/matcher.hpp"
 #include "split/pieces.hpp"
@@ -55,16 +57,18 @@ class ContiguousSearch {
     return {{}, matcher_.get(), false};
   }
 
-  // As Matcher::find over `elements`.
-  static std::size_t find(const Key& k, std::span<const T> elements, std::size_t from,
-                          std::size_t last) {
+  // As Matcher::find over `elements`; the key keeps what the search learns of them for the next
+  // search of the same elements.
+  [[gnu::always_inline]] static std::size_t find(Key& k, std::span<const T> elements,
+                                                 std::size_t from, std::size_t last) {
     if constexpr (Scannable<T>) {
       if (k.scans) return Scanner<T>::find(k.scan, elements.data(), elements.size(), from, last);
     }
     return k.matcher->find(elements, from, last);
   }
   std::size_t find(std::span<const T> elements, std::size_t from, std::size_t last) const {
-    return find(key(), elements, from, last);
+    Key k = key();
+    return find(k, elements, from, last);
   }
   std::size_t length() const noexcept { return length_; }
 
@@ -102,6 +106,30 @@ class PredicateSearch {
 
  private:
   P p_;
+};
+
+// The search for the members of the named class P (split/classes.hpp): its scanner, made once.
+template <class T, detail::Named P>
+class ClassSearch {
+ public:
+  using Key = typename Scanner<T>::Key;
+  Key key() const noexcept { return scanner().key(); }
+
+  [[gnu::always_inline]] static std::size_t find(Key& k, std::span<const T> elements,
+                                                 std::size_t from, std::size_t last) {
+    return Scanner<T>::find(k, elements.data(), elements.size(), from, last);
+  }
+  std::size_t find(std::span<const T> elements, std::size_t from, std::size_t last) const {
+    Key k = key();
+    return find(k, elements, from, last);
+  }
+  static constexpr std::size_t length() noexcept { return 1; }
+
+ private:
+  static const Scanner<T>& scanner() {
+    static const Scanner<T> members = Scanner<T>::anyOf(membersOf<T, P>());
+    return members;
+  }
 };
 
 // The search's element type over the pieces of type View.
@@ -155,9 +183,6 @@ class TextCutting {
     return false;
   }
 
-  std::size_t find(View text, std::size_t from, std::size_t last) const {
-    return search_.find(span(text), from, last);
-  }
   static std::span<const ViewElement<View>> span(View text) { return {text.data(), text.size()}; }
   std::size_t length() const noexcept { return length_; }
 
@@ -223,7 +248,7 @@ class SplitterCutting {
         continue;
       }
       const std::size_t last = cut.anchored() ? from + 1 : n;
-      const std::size_t at = texts_.find(text, from, last);
+      const std::size_t at = Search::find(st.texts.key, texts_.span(text), from, last);
       if (at != last)
         cut.match(at, at + texts_.length(), emit);
       else if (last < n)

@@ -5,10 +5,12 @@
 
 #include "split/chunk.hpp"
 #include "split/chunking.hpp"
+#include "split/classes.hpp"
 #include "split/combinators.hpp"
 #include "split/contiguous.hpp"
 #include "split/engine.hpp"
 #include "split/limit.hpp"
 #include "split/pieces.hpp"
 #include "split/policies.hpp"
+#include "split/scan_path.hpp"
 #include "split/splitter.hpp"

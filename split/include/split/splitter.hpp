@@ -27,6 +27,7 @@
 
 #include "fp/functor.hpp"
 #include "fp/list.hpp"
+#include "split/classes.hpp"
 #include "split/detail/matcher.hpp"
 #include "split/policies.hpp"
 
@@ -92,10 +93,13 @@ struct ElementFor<Deduced, F> {
   using type = std::remove_cvref_t<decltype(parameterOf(std::function{std::declval<F>()}))>;
 };
 
-// The delimiter of the one predicate `p`.
+// The delimiter of the one predicate `p`: a named class is searched as `oneOf` its members.
 template <class T, class P>
 Delimiter<T> predicateDelimiter(P p) {
-  return Delimiter<T>(makeMatcher<T>(std::array<P, 1>{std::move(p)}, Call{}));
+  if constexpr (Named<P> && Scannable<T>)
+    return Delimiter<T>(makeMatcher(Scanner<T>::anyOf(membersOf<T, P>())));
+  else
+    return Delimiter<T>(makeMatcher<T>(std::array<P, 1>{std::move(p)}, Call{}));
 }
 
 }  // namespace detail
