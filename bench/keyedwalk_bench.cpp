@@ -17,6 +17,7 @@
 #include "fp/list.hpp"
 #include "keyedwalk/foldable.hpp"
 #include "verify.hpp"
+#include "fp/testing/monoids.hpp"
 
 namespace {
 
@@ -32,15 +33,7 @@ const std::vector<std::int64_t>& numbers() {
   return xs;
 }
 
-// Integers under addition, the right operand computed by `append`.
-struct SumMonoid : fp::MonoidDefaults<SumMonoid> {
-  using Value = std::int64_t;
-  static std::int64_t mempty() noexcept { return 0; }
-  template <class Rhs>
-  static std::int64_t append(std::int64_t a, Rhs&& b) {
-    return a + b();
-  }
-};
+using fp::testing::SumMonoid;
 
 void perElement(benchmark::State& state, std::int64_t n) { state.SetItemsProcessed(state.iterations() * n); }
 

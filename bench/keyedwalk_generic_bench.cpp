@@ -24,6 +24,7 @@
 #include "keyedwalk/foldable.hpp"
 #include "keyedwalk/traversable.hpp"
 #include "verify.hpp"
+#include "fp/testing/monoids.hpp"
 
 namespace {
 
@@ -152,14 +153,6 @@ struct OnlyFoldMap {
   std::vector<Int> items;
 };
 
-struct Sum : fp::MonoidDefaults<Sum> {
-  using Value = Int;
-  static Int mempty() noexcept { return 0; }
-  template <class Rhs>
-  static Int append(Int a, Rhs&& b) {
-    return a + b();
-  }
-};
 
 }  // namespace
 
@@ -193,7 +186,7 @@ const auto ifoldrForced = [](const auto& c) {
 const auto ifoldlForced = [](const auto& c) {
   return keyedwalk::ifoldl([](const auto&, Int acc, Int x) { return acc + x; }, Int{0}, c);
 };
-const auto ifoldMapSum = [](const auto& c) { return keyedwalk::ifoldMap(Sum{}, [](const auto&, Int x) { return x; }, c); };
+const auto ifoldMapSum = [](const auto& c) { return keyedwalk::ifoldMap(fp::testing::SumMonoid{}, [](const auto&, Int x) { return x; }, c); };
 const auto ifoldlPrime = [](const auto& c) { return keyedwalk::ifoldlPrime(weighted, Int{0}, c); };
 const auto itoListRead = [](const auto& c) {
   Int sum = 0;

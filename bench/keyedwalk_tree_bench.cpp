@@ -22,6 +22,7 @@
 #include "keyedwalk/foldable.hpp"
 #include "keyedwalk/tree.hpp"
 #include "verify.hpp"
+#include "fp/testing/monoids.hpp"
 
 namespace {
 
@@ -50,14 +51,7 @@ const Tree& tree(Shape shape, std::int64_t n) {
   return at->second;
 }
 
-struct SumMonoid : fp::MonoidDefaults<SumMonoid> {
-  using Value = std::int64_t;
-  static std::int64_t mempty() noexcept { return 0; }
-  template <class Rhs>
-  static std::int64_t append(std::int64_t a, Rhs&& b) {
-    return a + b();
-  }
-};
+using fp::testing::SumMonoid;
 
 // Times `walk` over the tree of the benchmark's shape and size, once checked against `want(t)`.
 template <class Want, class Walk>

@@ -86,9 +86,11 @@ function(fp_add_library name)
   fp_install_package(${name} DEPENDS common PKG_CONFIG_PRIVATE ${ARG_PKG_CONFIG_PRIVATE})
 endfunction()
 
-# fp_add_tests(<name> <sources>...): one GoogleTest binary, its cases registered with CTest.
+# fp_add_tests(<name> <sources>...): one GoogleTest binary with the test support and the
+# allocation counters, its cases registered with CTest.
 function(fp_add_tests name)
   add_executable(${name} ${ARGN})
-  target_link_libraries(${name} PRIVATE GTest::gtest_main Threads::Threads fp_warnings)
+  target_link_libraries(${name} PRIVATE fp_testing fp_allocation_counts GTest::gtest_main
+                                        Threads::Threads fp_warnings)
   gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 600)
 endfunction()

@@ -10,7 +10,7 @@
 #include <thread>
 #include <vector>
 
-#include "allocations.hpp"
+#include "fp/testing/allocations.hpp"
 
 namespace {
 
