@@ -9,9 +9,11 @@
 // time should grow no more than linearly).
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <numeric>
 #include <optional>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -21,6 +23,8 @@
 #include "keyedwalk/core.hpp"
 #include "keyedwalk/foldable.hpp"
 #include "keyedwalk/traversable.hpp"
+#include "verify.hpp"
+#include "fp/testing/monoids.hpp"
 
 namespace {
 
@@ -49,50 +53,56 @@ const auto weighted = [](const auto&, Int acc, Int x) { return acc + 3 * x; };
 
 // Σ 3x over the elements, by the library and by hand, for each kind.
 
+Int loopCompose(const std::vector<std::vector<Int>>& rows) {
+  Int acc = 0;
+  for (const auto& row : rows)
+    for (Int x : row) acc += 3 * x;
+  return acc;
+}
 void BM_LoopCompose(benchmark::State& state) {
   const auto rows = grid();
-  for (auto _ : state) {
-    Int acc = 0;
-    for (const auto& row : rows)
-      for (Int x : row) acc += 3 * x;
-    benchmark::DoNotOptimize(acc);
-  }
+  for (auto _ : state) benchmark::DoNotOptimize(loopCompose(rows));
   perElement(state, kElements);
 }
 void BM_IfoldlPrimeCompose(benchmark::State& state) {
   const keyedwalk::Compose composed{grid()};
-  for (auto _ : state) benchmark::DoNotOptimize(keyedwalk::ifoldlPrime(weighted, Int{0}, composed));
+  bench::timeChecked(state, "ifoldlPrime over a Compose", loopCompose(grid()),
+                     [&] { return keyedwalk::ifoldlPrime(weighted, Int{0}, composed); });
   perElement(state, kElements);
 }
 
+Int loopReverse(const std::vector<Int>& xs) {
+  Int acc = 0;
+  for (auto at = xs.rbegin(); at != xs.rend(); ++at) acc += 3 * *at;
+  return acc;
+}
 void BM_LoopReverse(benchmark::State& state) {
   const auto xs = upTo(kElements);
-  for (auto _ : state) {
-    Int acc = 0;
-    for (auto at = xs.rbegin(); at != xs.rend(); ++at) acc += 3 * *at;
-    benchmark::DoNotOptimize(acc);
-  }
+  for (auto _ : state) benchmark::DoNotOptimize(loopReverse(xs));
   perElement(state, kElements);
 }
 void BM_IfoldlPrimeReverse(benchmark::State& state) {
   const keyedwalk::Reverse reversed{upTo(kElements)};
-  for (auto _ : state) benchmark::DoNotOptimize(keyedwalk::ifoldlPrime(weighted, Int{0}, reversed));
+  bench::timeChecked(state, "ifoldlPrime over a Reverse", loopReverse(upTo(kElements)),
+                     [&] { return keyedwalk::ifoldlPrime(weighted, Int{0}, reversed); });
   perElement(state, kElements);
 }
 
+Int loopProduct(const std::vector<Int>& first, const std::vector<Int>& second) {
+  Int acc = 0;
+  for (Int x : first) acc += 3 * x;
+  for (Int x : second) acc += 3 * x;
+  return acc;
+}
 void BM_LoopProduct(benchmark::State& state) {
   const auto first = upTo(kElements / 2), second = upTo(kElements / 2);
-  for (auto _ : state) {
-    Int acc = 0;
-    for (Int x : first) acc += 3 * x;
-    for (Int x : second) acc += 3 * x;
-    benchmark::DoNotOptimize(acc);
-  }
+  for (auto _ : state) benchmark::DoNotOptimize(loopProduct(first, second));
   perElement(state, kElements);
 }
 void BM_IfoldlPrimeProduct(benchmark::State& state) {
   const keyedwalk::Product both{upTo(kElements / 2), upTo(kElements / 2)};
-  for (auto _ : state) benchmark::DoNotOptimize(keyedwalk::ifoldlPrime(weighted, Int{0}, both));
+  bench::timeChecked(state, "ifoldlPrime over a Product", loopProduct(both.first, both.second),
+                     [&] { return keyedwalk::ifoldlPrime(weighted, Int{0}, both); });
   perElement(state, kElements);
 }
 
@@ -103,24 +113,34 @@ BENCHMARK(BM_IfoldlPrimeReverse)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_LoopProduct)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_IfoldlPrimeProduct)->Unit(benchmark::kMillisecond);
 
-// The accumulating maps over a vector: each element numbered by the accumulator.
+// The accumulating maps over a vector: each element numbered by the accumulator, from the left
+// by imapAccumL and from the right by imapAccumR.
 const auto numbered = [](const auto&, Int s, Int) { return std::pair(s + 1, s); };
 
-void BM_ImapAccumL(benchmark::State& state) {
-  const auto xs = upTo(state.range(0));
+template <class Accumulate>
+void accumulating(benchmark::State& state, std::string_view what, bool fromTheRight,
+                  Accumulate accumulate) {
+  const Int n = state.range(0);
+  const auto xs = upTo(n);
+  auto numbers = upTo(n);
+  if (fromTheRight) std::reverse(numbers.begin(), numbers.end());
+  {
+    auto [count, out] = accumulate(xs);
+    bench::verify(what, std::pair(count.get(), std::vector<Int>(out.begin(), out.end())), std::pair(n, numbers));
+  }
   for (auto _ : state) {
-    auto [count, out] = keyedwalk::imapAccumL(numbered, Int{0}, xs);
+    auto [count, out] = accumulate(xs);
     benchmark::DoNotOptimize(count.get());
   }
-  perElement(state, state.range(0));
+  perElement(state, n);
+}
+void BM_ImapAccumL(benchmark::State& state) {
+  accumulating(state, "imapAccumL", false,
+               [](const std::vector<Int>& xs) { return keyedwalk::imapAccumL(numbered, Int{0}, xs); });
 }
 void BM_ImapAccumR(benchmark::State& state) {
-  const auto xs = upTo(state.range(0));
-  for (auto _ : state) {
-    auto [count, out] = keyedwalk::imapAccumR(numbered, Int{0}, xs);
-    benchmark::DoNotOptimize(count.get());
-  }
-  perElement(state, state.range(0));
+  accumulating(state, "imapAccumR", true,
+               [](const std::vector<Int>& xs) { return keyedwalk::imapAccumR(numbered, Int{0}, xs); });
 }
 BENCHMARK(BM_ImapAccumL)->Arg(kElements / 2)->Arg(kElements)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ImapAccumR)->Arg(kElements / 2)->Arg(kElements)->Unit(benchmark::kMillisecond);
@@ -133,14 +153,6 @@ struct OnlyFoldMap {
   std::vector<Int> items;
 };
 
-struct Sum : fp::MonoidDefaults<Sum> {
-  using Value = Int;
-  static Int mempty() noexcept { return 0; }
-  template <class Rhs>
-  static Int append(Int a, Rhs&& b) {
-    return a + b();
-  }
-};
 
 }  // namespace
 
@@ -155,11 +167,13 @@ struct keyedwalk::FoldableWithIndex<OnlyFoldMap> : keyedwalk::FoldableWithIndexD
 
 namespace {
 
+// Every family below computes Σ x, or Σ 3x for ifoldlPrime, over 0 .. n-1.
 template <class Make, class Run>
-void family(benchmark::State& state, Make make, Run run) {
-  const auto c = make(upTo(state.range(0)));
-  for (auto _ : state) benchmark::DoNotOptimize(run(c));
-  perElement(state, state.range(0));
+void family(benchmark::State& state, Make make, Run run, Int weight) {
+  const Int n = state.range(0);
+  const auto c = make(upTo(n));
+  bench::timeChecked(state, "a family", weight * (n * (n - 1) / 2), [&] { return run(c); });
+  perElement(state, n);
 }
 
 const auto asVector = [](std::vector<Int> xs) { return xs; };
@@ -172,7 +186,7 @@ const auto ifoldrForced = [](const auto& c) {
 const auto ifoldlForced = [](const auto& c) {
   return keyedwalk::ifoldl([](const auto&, Int acc, Int x) { return acc + x; }, Int{0}, c);
 };
-const auto ifoldMapSum = [](const auto& c) { return keyedwalk::ifoldMap(Sum{}, [](const auto&, Int x) { return x; }, c); };
+const auto ifoldMapSum = [](const auto& c) { return keyedwalk::ifoldMap(fp::testing::SumMonoid{}, [](const auto&, Int x) { return x; }, c); };
 const auto ifoldlPrime = [](const auto& c) { return keyedwalk::ifoldlPrime(weighted, Int{0}, c); };
 const auto itoListRead = [](const auto& c) {
   Int sum = 0;
@@ -189,7 +203,8 @@ const auto ifoldrMState = [](const auto& c) {
   return Counter::evalState(keyedwalk::ifoldrM(Counter{}, step, Int{0}, c), 0);
 };
 const auto itraverseOptional = [](const auto& c) {
-  return keyedwalk::itraverse(fp::OptionalEffect{}, [](const auto&, Int x) { return std::optional(x); }, c).has_value();
+  const auto traversed = keyedwalk::itraverse(fp::OptionalEffect{}, [](const auto&, Int x) { return std::optional(x); }, c);
+  return traversed ? keyedwalk::ifoldlPrime([](const auto&, Int acc, Int x) { return acc + x; }, Int{0}, *traversed) : Int{-1};
 };
 // The lists f(i, x) concatenated, read to the end.
 const auto iconcatMapRead = [](const auto& c) {
@@ -200,20 +215,20 @@ const auto iconcatMapRead = [](const auto& c) {
 
 void sizes(benchmark::internal::Benchmark* b) { b->Arg(kElements / 2)->Arg(kElements)->Unit(benchmark::kMillisecond); }
 
-BENCHMARK_CAPTURE(family, IfoldrForcedVector, asVector, ifoldrForced)->Apply(sizes);
-BENCHMARK_CAPTURE(family, IfoldrForcedReverse, asReverse, ifoldrForced)->Apply(sizes);
-BENCHMARK_CAPTURE(family, IfoldrForcedOnlyFoldMap, asOnlyFoldMap, ifoldrForced)->Apply(sizes);
-BENCHMARK_CAPTURE(family, IfoldlForcedVector, asVector, ifoldlForced)->Apply(sizes);
-BENCHMARK_CAPTURE(family, IfoldlForcedOnlyFoldMap, asOnlyFoldMap, ifoldlForced)->Apply(sizes);
-BENCHMARK_CAPTURE(family, IfoldMapSumVector, asVector, ifoldMapSum)->Apply(sizes);
-BENCHMARK_CAPTURE(family, IfoldMapSumReverse, asReverse, ifoldMapSum)->Apply(sizes);
-BENCHMARK_CAPTURE(family, IfoldlPrimeOnlyFoldMap, asOnlyFoldMap, ifoldlPrime)->Apply(sizes);
-BENCHMARK_CAPTURE(family, ItoListReverse, asReverse, itoListRead)->Apply(sizes);
-BENCHMARK_CAPTURE(family, IfoldlMOptionalVector, asVector, ifoldlMOptional)->Apply(sizes);
-BENCHMARK_CAPTURE(family, IfoldrMStateVector, asVector, ifoldrMState)->Apply(sizes);
-BENCHMARK_CAPTURE(family, ItraverseOptionalReverse, asReverse, itraverseOptional)->Apply(sizes);
-BENCHMARK_CAPTURE(family, IconcatMapVector, asVector, iconcatMapRead)->Apply(sizes);
+BENCHMARK_CAPTURE(family, IfoldrForcedVector, asVector, ifoldrForced, 1)->Apply(sizes);
+BENCHMARK_CAPTURE(family, IfoldrForcedReverse, asReverse, ifoldrForced, 1)->Apply(sizes);
+BENCHMARK_CAPTURE(family, IfoldrForcedOnlyFoldMap, asOnlyFoldMap, ifoldrForced, 1)->Apply(sizes);
+BENCHMARK_CAPTURE(family, IfoldlForcedVector, asVector, ifoldlForced, 1)->Apply(sizes);
+BENCHMARK_CAPTURE(family, IfoldlForcedOnlyFoldMap, asOnlyFoldMap, ifoldlForced, 1)->Apply(sizes);
+BENCHMARK_CAPTURE(family, IfoldMapSumVector, asVector, ifoldMapSum, 1)->Apply(sizes);
+BENCHMARK_CAPTURE(family, IfoldMapSumReverse, asReverse, ifoldMapSum, 1)->Apply(sizes);
+BENCHMARK_CAPTURE(family, IfoldlPrimeOnlyFoldMap, asOnlyFoldMap, ifoldlPrime, 3)->Apply(sizes);
+BENCHMARK_CAPTURE(family, ItoListReverse, asReverse, itoListRead, 1)->Apply(sizes);
+BENCHMARK_CAPTURE(family, IfoldlMOptionalVector, asVector, ifoldlMOptional, 1)->Apply(sizes);
+BENCHMARK_CAPTURE(family, IfoldrMStateVector, asVector, ifoldrMState, 1)->Apply(sizes);
+BENCHMARK_CAPTURE(family, ItraverseOptionalReverse, asReverse, itraverseOptional, 1)->Apply(sizes);
+BENCHMARK_CAPTURE(family, IconcatMapVector, asVector, iconcatMapRead, 1)->Apply(sizes);
 // Reverse runs ifoldMap in the Dual of the list monoid, whose concatenations nest to the left.
-BENCHMARK_CAPTURE(family, IconcatMapReverse, asReverse, iconcatMapRead)->Arg(5'000)->Arg(10'000)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(family, IconcatMapReverse, asReverse, iconcatMapRead, 1)->Arg(5'000)->Arg(10'000)->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "keyedwalk/core.hpp"
+#include "verify.hpp"
 
 namespace {
 
@@ -25,37 +26,39 @@ std::vector<std::int64_t> numbers(benchmark::State& state) {
 
 void perElement(benchmark::State& state) { state.SetItemsProcessed(state.iterations() * state.range(0)); }
 
+std::int64_t handLoop(const std::vector<std::int64_t>& xs) {
+  benchmark::DoNotOptimize(xs.data());
+  std::int64_t acc = 0;
+  const auto n = static_cast<std::int64_t>(xs.size());
+  for (std::int64_t i = 0; i < n; ++i) acc += i * xs[static_cast<std::size_t>(i)];
+  return acc;
+}
+
 void BM_HandLoop(benchmark::State& state) {
   const auto xs = numbers(state);
-  for (auto _ : state) {
-    benchmark::DoNotOptimize(xs.data());
-    std::int64_t acc = 0;
-    const auto n = static_cast<std::int64_t>(xs.size());
-    for (std::int64_t i = 0; i < n; ++i) acc += i * xs[static_cast<std::size_t>(i)];
-    benchmark::DoNotOptimize(acc);
-  }
+  for (auto _ : state) benchmark::DoNotOptimize(handLoop(xs));
   perElement(state);
 }
 
 void BM_RangeV3Enumerate(benchmark::State& state) {
   const auto xs = numbers(state);
-  for (auto _ : state) {
+  bench::timeChecked(state, "views::enumerate", handLoop(xs), [&] {
     benchmark::DoNotOptimize(xs.data());
     std::int64_t acc = 0;
     for (auto [i, x] : ranges::views::enumerate(xs)) acc += static_cast<std::int64_t>(i) * x;
-    benchmark::DoNotOptimize(acc);
-  }
+    return acc;
+  });
   perElement(state);
 }
 
 void BM_Indexed(benchmark::State& state) {
   const auto xs = numbers(state);
-  for (auto _ : state) {
+  bench::timeChecked(state, "indexed", handLoop(xs), [&] {
     benchmark::DoNotOptimize(xs.data());
     std::int64_t acc = 0;
     for (auto [i, x] : keyedwalk::indexed(xs)) acc += i * x;
-    benchmark::DoNotOptimize(acc);
-  }
+    return acc;
+  });
   perElement(state);
 }
 

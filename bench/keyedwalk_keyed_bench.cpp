@@ -20,6 +20,7 @@
 #include "keyedwalk/array.hpp"
 #include "keyedwalk/intmap.hpp"
 #include "keyedwalk/map.hpp"
+#include "verify.hpp"
 
 namespace {
 
@@ -37,24 +38,25 @@ const std::map<std::int64_t, std::int64_t>& orderedMap() {
   return map;
 }
 
+std::int64_t mapRangeFor(const std::map<std::int64_t, std::int64_t>& map) {
+  std::int64_t acc = 0;
+  for (const auto& [k, v] : map) acc += k * v;
+  return acc;
+}
+
 void BM_MapRangeFor(benchmark::State& state) {
   const auto& map = orderedMap();
-  for (auto _ : state) {
-    std::int64_t acc = 0;
-    for (const auto& [k, v] : map) acc += k * v;
-    benchmark::DoNotOptimize(acc);
-  }
+  for (auto _ : state) benchmark::DoNotOptimize(mapRangeFor(map));
   perEntry(state);
 }
 BENCHMARK(BM_MapRangeFor)->Unit(benchmark::kMillisecond);
 
+const auto weighted = [](std::int64_t i, std::int64_t acc, std::int64_t x) { return acc + i * x; };
+
 void BM_MapIfoldlPrime(benchmark::State& state) {
   const auto& map = orderedMap();
-  for (auto _ : state) {
-    auto acc = keyedwalk::ifoldlPrime([](std::int64_t k, std::int64_t acc, std::int64_t v) { return acc + k * v; },
-                                      std::int64_t{0}, map);
-    benchmark::DoNotOptimize(acc);
-  }
+  bench::timeChecked(state, "ifoldlPrime over a std::map", mapRangeFor(map),
+                     [&] { return keyedwalk::ifoldlPrime(weighted, std::int64_t{0}, map); });
   perEntry(state);
 }
 BENCHMARK(BM_MapIfoldlPrime)->Unit(benchmark::kMillisecond);
@@ -70,25 +72,24 @@ const std::vector<std::int64_t>& elements() {
   return xs;
 }
 
+std::int64_t elementLoop(const std::vector<std::int64_t>& xs) {
+  std::int64_t acc = 0;
+  std::int64_t i = 10;
+  for (const std::int64_t x : xs) acc += i++ * x;
+  return acc;
+}
+
 void BM_ElementLoop(benchmark::State& state) {
   const auto& xs = elements();
-  for (auto _ : state) {
-    std::int64_t acc = 0;
-    std::int64_t i = 10;
-    for (const std::int64_t x : xs) acc += i++ * x;
-    benchmark::DoNotOptimize(acc);
-  }
+  for (auto _ : state) benchmark::DoNotOptimize(elementLoop(xs));
   perEntry(state);
 }
 BENCHMARK(BM_ElementLoop)->Unit(benchmark::kMillisecond);
 
 void BM_ArrayIfoldlPrime(benchmark::State& state) {
   const keyedwalk::Array<std::int64_t, std::int64_t> array({10, kEntries + 9}, elements());
-  for (auto _ : state) {
-    auto acc = keyedwalk::ifoldlPrime([](std::int64_t i, std::int64_t acc, std::int64_t x) { return acc + i * x; },
-                                      std::int64_t{0}, array);
-    benchmark::DoNotOptimize(acc);
-  }
+  bench::timeChecked(state, "ifoldlPrime over an Array", elementLoop(elements()),
+                     [&] { return keyedwalk::ifoldlPrime(weighted, std::int64_t{0}, array); });
   perEntry(state);
 }
 BENCHMARK(BM_ArrayIfoldlPrime)->Unit(benchmark::kMillisecond);
@@ -116,94 +117,107 @@ const std::vector<std::int64_t>& lookupOrder() {
   return keys;
 }
 
+// Checks that `m` holds every key mapped to itself and nothing more.
+template <class Map>
+void verifyFilled(std::string_view what, const Map& m) {
+  bool same = m.size() == randomKeys().size();
+  for (const auto key : lookupOrder()) {
+    if (!same) break;
+    if constexpr (requires { m.find(key) == m.end(); }) {
+      const auto at = m.find(key);
+      same = at != m.end() && at->second == key;
+    } else {
+      const auto* value = m.find(key);
+      same = value != nullptr && *value == key;
+    }
+  }
+  bench::verify(what, same, true);
+}
+
 void perKey(benchmark::State& state) {
   state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(randomKeys().size()));
 }
 
-void BM_InsertStdMap(benchmark::State& state) {
-  for (auto _ : state) {
-    std::map<std::int64_t, std::int64_t> m;
-    for (const auto key : randomKeys()) m.insert_or_assign(key, key);
-    benchmark::DoNotOptimize(m.size());
-  }
-  perKey(state);
-}
-BENCHMARK(BM_InsertStdMap)->Unit(benchmark::kMillisecond);
-
-void BM_InsertStdUnorderedMap(benchmark::State& state) {
-  for (auto _ : state) {
-    std::unordered_map<std::int64_t, std::int64_t> m;
-    for (const auto key : randomKeys()) m.insert_or_assign(key, key);
-    benchmark::DoNotOptimize(m.size());
-  }
-  perKey(state);
-}
-BENCHMARK(BM_InsertStdUnorderedMap)->Unit(benchmark::kMillisecond);
-
-// Building in a loop: the map updates in place the nodes it alone holds.
-void BM_InsertIntMap(benchmark::State& state) {
-  for (auto _ : state) {
-    keyedwalk::IntMap<std::int64_t> m;
-    for (const auto key : randomKeys()) m = std::move(m).insert(key, key);
-    benchmark::DoNotOptimize(m.size());
-  }
-  perKey(state);
-}
-BENCHMARK(BM_InsertIntMap)->Unit(benchmark::kMillisecond);
-
-// Every insertion keeps the map before it, a new path of nodes each time.
-void BM_InsertIntMapPersistent(benchmark::State& state) {
-  for (auto _ : state) {
-    keyedwalk::IntMap<std::int64_t> m;
-    for (const auto key : randomKeys()) {
-      const auto before = m;
-      m = before.insert(key, key);
-    }
-    benchmark::DoNotOptimize(m.size());
-  }
-  perKey(state);
-}
-BENCHMARK(BM_InsertIntMapPersistent)->Unit(benchmark::kMillisecond);
-
+// Each insertion benchmark fills a map with every key mapped to itself; each lookup benchmark adds
+// up the values of every key, which is the sum of the keys.
 template <class Map>
-Map filled() {
+Map insertedByStd() {
   Map m;
-  for (const auto key : randomKeys()) m.emplace(key, key);
+  for (const auto key : randomKeys()) m.insert_or_assign(key, key);
   return m;
 }
 
-void BM_LookupStdMap(benchmark::State& state) {
-  const auto m = filled<std::map<std::int64_t, std::int64_t>>();
-  for (auto _ : state) {
-    std::int64_t sum = 0;
-    for (const auto key : lookupOrder()) sum += m.find(key)->second;
-    benchmark::DoNotOptimize(sum);
-  }
-  perKey(state);
-}
-BENCHMARK(BM_LookupStdMap)->Unit(benchmark::kMillisecond);
-
-void BM_LookupStdUnorderedMap(benchmark::State& state) {
-  const auto m = filled<std::unordered_map<std::int64_t, std::int64_t>>();
-  for (auto _ : state) {
-    std::int64_t sum = 0;
-    for (const auto key : lookupOrder()) sum += m.find(key)->second;
-    benchmark::DoNotOptimize(sum);
-  }
-  perKey(state);
-}
-BENCHMARK(BM_LookupStdUnorderedMap)->Unit(benchmark::kMillisecond);
-
-void BM_LookupIntMap(benchmark::State& state) {
+// Building in a loop: the map updates in place the nodes it alone holds.
+keyedwalk::IntMap<std::int64_t> insertedInPlace() {
   keyedwalk::IntMap<std::int64_t> m;
   for (const auto key : randomKeys()) m = std::move(m).insert(key, key);
-  for (auto _ : state) {
-    std::int64_t sum = 0;
-    for (const auto key : lookupOrder()) sum += *m.find(key);
-    benchmark::DoNotOptimize(sum);
+  return m;
+}
+
+// Every insertion keeps the map before it, a new path of nodes each time.
+keyedwalk::IntMap<std::int64_t> insertedPersistently() {
+  keyedwalk::IntMap<std::int64_t> m;
+  for (const auto key : randomKeys()) {
+    const auto before = m;
+    m = before.insert(key, key);
   }
+  return m;
+}
+
+template <class Insert>
+void insertion(benchmark::State& state, std::string_view what, Insert insert) {
+  verifyFilled(what, insert());
+  for (auto _ : state) benchmark::DoNotOptimize(insert().size());
   perKey(state);
 }
+
+void BM_InsertStdMap(benchmark::State& state) {
+  insertion(state, "std::map", insertedByStd<std::map<std::int64_t, std::int64_t>>);
+}
+void BM_InsertStdUnorderedMap(benchmark::State& state) {
+  insertion(state, "std::unordered_map", insertedByStd<std::unordered_map<std::int64_t, std::int64_t>>);
+}
+void BM_InsertIntMap(benchmark::State& state) { insertion(state, "IntMap", insertedInPlace); }
+void BM_InsertIntMapPersistent(benchmark::State& state) {
+  insertion(state, "IntMap kept at every step", insertedPersistently);
+}
+BENCHMARK(BM_InsertStdMap)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_InsertStdUnorderedMap)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_InsertIntMap)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_InsertIntMapPersistent)->Unit(benchmark::kMillisecond);
+
+// Added as unsigned numbers: the keys span the whole range, and the sum wraps around.
+std::uint64_t sumOfKeys() {
+  std::uint64_t sum = 0;
+  for (const auto key : randomKeys()) sum += static_cast<std::uint64_t>(key);
+  return sum;
+}
+
+template <class Map, class Find>
+void lookup(benchmark::State& state, std::string_view what, const Map& m, Find find) {
+  bench::timeChecked(state, what, sumOfKeys(), [&] {
+    std::uint64_t sum = 0;
+    for (const auto key : lookupOrder()) sum += static_cast<std::uint64_t>(find(m, key));
+    return sum;
+  });
+  perKey(state);
+}
+
+const auto findInStd = [](const auto& m, std::int64_t key) { return m.find(key)->second; };
+
+void BM_LookupStdMap(benchmark::State& state) {
+  lookup(state, "std::map", insertedByStd<std::map<std::int64_t, std::int64_t>>(), findInStd);
+}
+void BM_LookupStdUnorderedMap(benchmark::State& state) {
+  lookup(state, "std::unordered_map", insertedByStd<std::unordered_map<std::int64_t, std::int64_t>>(),
+         findInStd);
+}
+void BM_LookupIntMap(benchmark::State& state) {
+  lookup(state, "IntMap", insertedInPlace(),
+         [](const keyedwalk::IntMap<std::int64_t>& m, std::int64_t key) { return *m.find(key); });
+}
+BENCHMARK(BM_LookupStdMap)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LookupStdUnorderedMap)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_LookupIntMap)->Unit(benchmark::kMillisecond);
 
 }  // namespace

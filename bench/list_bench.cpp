@@ -16,10 +16,14 @@
 #include "fp/consume.hpp"
 #include "fp/generate.hpp"
 #include "fp/list.hpp"
+#include "verify.hpp"
 
 namespace {
 
 constexpr std::int64_t kCells = 1'000'000;
+
+// 0 + 1 + ... + n: what every walk below adds up.
+constexpr std::int64_t sumUpTo(std::int64_t n) { return n * (n + 1) / 2; }
 
 // The hand-written list: built from the back, walked, and freed node by node.
 void BM_HandWrittenListBuildWalkAndDrop(benchmark::State& state) {
@@ -27,28 +31,28 @@ void BM_HandWrittenListBuildWalkAndDrop(benchmark::State& state) {
     std::int64_t value;
     Node* next;
   };
-  for (auto _ : state) {
+  bench::timeChecked(state, "the hand-written list", sumUpTo(kCells), [] {
     Node* xs = nullptr;
     for (std::int64_t i = kCells; i > 0; --i) xs = new Node{i, xs};
     benchmark::DoNotOptimize(xs);
     std::int64_t sum = 0;
     for (const Node* n = xs; n; n = n->next) sum += n->value;
-    benchmark::DoNotOptimize(sum);
     while (xs) delete std::exchange(xs, xs->next);
-  }
+    return sum;
+  });
   state.SetItemsProcessed(state.iterations() * kCells);
 }
 BENCHMARK(BM_HandWrittenListBuildWalkAndDrop)->Unit(benchmark::kMillisecond);
 
 // Builds a list cell by cell with `cons` (from the back), walks it and drops it.
 void BM_ConsBuildWalkAndDrop(benchmark::State& state) {
-  for (auto _ : state) {
+  bench::timeChecked(state, "a list built with cons", sumUpTo(kCells), [] {
     fp::List<std::int64_t> xs;
     for (std::int64_t i = kCells; i > 0; --i) xs = fp::List<std::int64_t>::cons(i, std::move(xs));
     std::int64_t sum = 0;
     for (std::int64_t x : xs) sum += x;
-    benchmark::DoNotOptimize(sum);
-  }
+    return sum;
+  });
   state.SetItemsProcessed(state.iterations() * kCells);
 }
 BENCHMARK(BM_ConsBuildWalkAndDrop)->Unit(benchmark::kMillisecond);
@@ -61,33 +65,33 @@ fp::List<std::int64_t> countFrom(std::int64_t i, std::int64_t end) {
   });
 }
 void BM_LazyBuildAndConsume(benchmark::State& state) {
-  for (auto _ : state) {
+  bench::timeChecked(state, "a list built lazily", sumUpTo(kCells - 1), [] {
     std::int64_t sum = 0;
     for (std::int64_t x : fp::consume(countFrom(0, kCells))) sum += x;
-    benchmark::DoNotOptimize(sum);
-  }
+    return sum;
+  });
   state.SetItemsProcessed(state.iterations() * kCells);
 }
 BENCHMARK(BM_LazyBuildAndConsume)->Unit(benchmark::kMillisecond);
 
 // The same through the generator and `take`, two suspended layers per cell.
 void BM_IotaTakeConsume(benchmark::State& state) {
-  for (auto _ : state) {
+  bench::timeChecked(state, "iota(0).take(n)", sumUpTo(kCells - 1), [] {
     std::int64_t sum = 0;
     for (std::int64_t x : fp::consume(fp::iota<std::int64_t>(0).take(kCells))) sum += x;
-    benchmark::DoNotOptimize(sum);
-  }
+    return sum;
+  });
   state.SetItemsProcessed(state.iterations() * kCells);
 }
 BENCHMARK(BM_IotaTakeConsume)->Unit(benchmark::kMillisecond);
 
 // The peer of the three above: a std::vector filled and summed.
 void BM_VectorBuildAndWalk(benchmark::State& state) {
-  for (auto _ : state) {
+  bench::timeChecked(state, "the vector", sumUpTo(kCells - 1), [] {
     std::vector<std::int64_t> xs;
     for (std::int64_t i = 0; i < kCells; ++i) xs.push_back(i);
-    benchmark::DoNotOptimize(std::accumulate(xs.begin(), xs.end(), std::int64_t{0}));
-  }
+    return std::accumulate(xs.begin(), xs.end(), std::int64_t{0});
+  });
   state.SetItemsProcessed(state.iterations() * kCells);
 }
 BENCHMARK(BM_VectorBuildAndWalk)->Unit(benchmark::kMillisecond);
@@ -103,21 +107,21 @@ const std::vector<std::int64_t>& numbers() {
 }
 void BM_WalkListFromVector(benchmark::State& state) {
   const auto xs = fp::List<std::int64_t>::from(numbers());
-  for (auto _ : state) {
+  bench::timeChecked(state, "a list from a vector", sumUpTo(kCells - 1), [&] {
     std::int64_t sum = 0;
     for (std::int64_t x : xs) sum += x;
-    benchmark::DoNotOptimize(sum);
-  }
+    return sum;
+  });
   state.SetItemsProcessed(state.iterations() * kCells);
 }
 BENCHMARK(BM_WalkListFromVector);
 void BM_WalkVector(benchmark::State& state) {
   const auto& xs = numbers();
-  for (auto _ : state) {
+  bench::timeChecked(state, "a vector", sumUpTo(kCells - 1), [&] {
     std::int64_t sum = 0;
     for (std::int64_t x : xs) sum += x;
-    benchmark::DoNotOptimize(sum);
-  }
+    return sum;
+  });
   state.SetItemsProcessed(state.iterations() * kCells);
 }
 BENCHMARK(BM_WalkVector);
@@ -128,7 +132,7 @@ void BM_Consume100M(benchmark::State& state) {
   for (auto _ : state) {
     std::int64_t sum = 0;
     for (std::int64_t x : fp::consume(fp::iota<std::int64_t>(0).take(100'000'000))) sum += x;
-    benchmark::DoNotOptimize(sum);
+    bench::verify("a hundred million cells", sum, sumUpTo(100'000'000 - 1));
   }
   rusage usage{};
   getrusage(RUSAGE_SELF, &usage);

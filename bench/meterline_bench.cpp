@@ -29,6 +29,7 @@
 #include <vector>
 
 #include "meterline/meterline.hpp"
+#include "verify.hpp"
 
 namespace {
 
@@ -96,11 +97,11 @@ const std::vector<std::int64_t>& numbers() {
 void WithProgressVector(benchmark::State& state) {
   const auto& bar = quietBar();
   const auto& values = numbers();
-  for (auto _ : state) {
+  bench::timeChecked(state, "withProgress", std::int64_t{3 * 1024}, [&] {
     std::int64_t sum = 0;
     for (const std::int64_t value : meterline::withProgress(values, bar)) sum += value;
-    benchmark::DoNotOptimize(sum);
-  }
+    return sum;
+  });
   state.SetItemsProcessed(state.iterations() * std::ssize(numbers()));
 }
 BENCHMARK(WithProgressVector);
@@ -108,21 +109,35 @@ BENCHMARK(WithProgressVector);
 void IncProgressLoop(benchmark::State& state) {
   const auto& bar = quietBar();
   const auto& values = numbers();
-  for (auto _ : state) {
+  bench::timeChecked(state, "the incProgress loop", std::int64_t{3 * 1024}, [&] {
     std::int64_t sum = 0;
     for (const std::int64_t value : values) {
       sum += value;
       meterline::incProgress(bar, 1);
     }
-    benchmark::DoNotOptimize(sum);
-  }
+    return sum;
+  });
   state.SetItemsProcessed(state.iterations() * std::ssize(numbers()));
 }
 BENCHMARK(IncProgressLoop);
 
 constexpr std::int64_t kTodo = 1000;
 
+std::string handWrittenLine(std::int64_t done, std::int64_t todo);
+
+// Checks that the default style, rendered 80 wide with `measure`, draws the hand-written line at
+// every step.
+void verifyRendering(meterline::Measure measure) {
+  meterline::Style<> style = meterline::defStyle();
+  style.styleWidth = meterline::ConstantWidth{80};
+  for (std::int64_t done = 0; done <= kTodo; ++done) {
+    const auto line = meterline::renderProgressBar(style, meterline::Progress<>{done, kTodo, {}}, {}, measure);
+    bench::verify("renderProgressBar", line.str(), handWrittenLine(done, kTodo));
+  }
+}
+
 void RenderDefStyle80(benchmark::State& state) {
+  verifyRendering(meterline::Measure::CodePoints);
   meterline::Style<> style = meterline::defStyle();
   style.styleWidth = meterline::ConstantWidth{80};
   const meterline::Timing timing{};
@@ -135,6 +150,7 @@ void RenderDefStyle80(benchmark::State& state) {
 BENCHMARK(RenderDefStyle80);
 
 void RenderDefStyle80Columns(benchmark::State& state) {
+  verifyRendering(meterline::Measure::Columns);
   meterline::Style<> style = meterline::defStyle();
   style.styleWidth = meterline::ConstantWidth{80};
   const meterline::Timing timing{};
@@ -160,6 +176,7 @@ const meterline::Text& asciiLine() {
 
 void ColumnsAscii80(benchmark::State& state) {
   const meterline::Text& line = asciiLine();
+  bench::verify("columns", meterline::columns(line), std::int64_t{80});
   for (auto _ : state) {
     benchmark::DoNotOptimize(line);
     benchmark::DoNotOptimize(meterline::columns(line));
@@ -170,11 +187,15 @@ BENCHMARK(ColumnsAscii80);
 // Code points counted the way Text counts them: the bytes that are not continuation bytes.
 void CodePointsAscii80(benchmark::State& state) {
   const meterline::Text& line = asciiLine();
-  for (auto _ : state) {
-    benchmark::DoNotOptimize(line);
+  const auto codePoints = [&line] {
     std::int64_t count = 0;
     for (const char byte : line.str()) count += (static_cast<unsigned char>(byte) & 0xC0) != 0x80;
-    benchmark::DoNotOptimize(count);
+    return count;
+  };
+  bench::verify("counting code points", codePoints(), std::int64_t{80});
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(line);
+    benchmark::DoNotOptimize(codePoints());
   }
 }
 BENCHMARK(CodePointsAscii80);

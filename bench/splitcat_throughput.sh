@@ -9,7 +9,8 @@
 # default), output thrown away. It prints the median wall time of each, the ratio of splitcat's
 # to the peer's (below 1.00: splitcat takes less time) and, for the spread, the ratios of the
 # fastest and of the slowest runs. Last, a 500 MB line with no delimiter goes through stream mode
-# while /usr/bin/time watches its peak resident memory, which must stay under 64 MiB.
+# while /usr/bin/time watches its peak resident memory, which must stay under 64 MiB. The status
+# is 1 when an output differs from its peer's or the memory goes over.
 set -euo pipefail
 
 splitcat=${1:?usage: $0 path/to/splitcat [MB] [RUNS]}
@@ -54,7 +55,12 @@ printf '%-34s %-34s %8s %8s %7s   %s\n' "splitcat" "peer" "s" "peer s" "ratio" "
 # is thrown away when timed.
 compare() {
   local name=$1 peer_name=$2 ours=$3 theirs=$4 verdict
-  if cmp -s <(bash -c "$ours") <(bash -c "$theirs"); then verdict=same; else verdict=DIFFERENT; fi
+  if cmp -s <(bash -c "$ours") <(bash -c "$theirs"); then
+    verdict=same
+  else
+    verdict=DIFFERENT
+    failed=1
+  fi
   local a=() b=() start
   for ((run = 0; run < runs; ++run)); do
     start=$(now); bash -c "$ours" > /dev/null; a+=($(($(now) - start)))
@@ -70,6 +76,7 @@ compare() {
     "$verdict"
 }
 
+failed=0
 short=$work/short.csv
 long=$work/long.csv
 compare "--one-of , (short fields)" "tr , '\\n'" "'$splitcat' --one-of , '$short'" "tr , '\\n' < '$short'"
@@ -83,5 +90,11 @@ echo "ratio: splitcat's median time over the peer's (below 1.00: splitcat takes 
 
 echo
 peak=$(head -c 500000000 /dev/zero | tr '\0' x | { /usr/bin/time -f %M "$splitcat" --one-of , > /dev/null; } 2>&1)
-if [[ $peak -lt $((64 << 10)) ]]; then verdict=ok; else verdict="OVER 64 MiB"; fi
+if [[ $peak -lt $((64 << 10)) ]]; then
+  verdict=ok
+else
+  verdict="OVER 64 MiB"
+  failed=1
+fi
 printf 'a 500 MB line through --one-of ,: peak resident memory %s KiB (%s)\n' "$peak" "$verdict"
+exit "$failed"

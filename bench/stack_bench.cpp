@@ -2,6 +2,7 @@
 // same work called directly, and the cost of one switch to a cached segment.
 
 #include "fp/stack.hpp"
+#include "verify.hpp"
 
 #include <benchmark/benchmark.h>
 #include <pthread.h>
@@ -49,7 +50,8 @@ void BM_DirectRecursion16(benchmark::State& state) {
 BENCHMARK(BM_DirectRecursion16);
 
 void BM_GuardedRecursion16(benchmark::State& state) {
-  for (auto _ : state) benchmark::DoNotOptimize(guardedRecursion(kShallowDepth));
+  bench::timeChecked(state, "the guarded recursion", directRecursion(kShallowDepth),
+                     [] { return guardedRecursion(kShallowDepth); });
 }
 BENCHMARK(BM_GuardedRecursion16);
 

@@ -61,6 +61,13 @@ endfunction()
 # built from src/*.cpp, on top of fp, linked privately against the given pkg-config modules.
 function(fp_add_library name)
   cmake_parse_arguments(ARG "" "" "PKG_CONFIG_PRIVATE" ${ARGN})
+  # The headers name their version in macros; the shared library reports the project's.
+  string(TOUPPER ${name} upper)
+  file(STRINGS include/${name}/version.hpp header_version
+       REGEX "^#define ${upper}_VERSION_STRING \"[0-9.]+\"$")
+  if(NOT header_version MATCHES "\"${PROJECT_VERSION}\"")
+    message(FATAL_ERROR "include/${name}/version.hpp does not name version ${PROJECT_VERSION}")
+  endif()
   file(GLOB sources CONFIGURE_DEPENDS src/*.cpp)
   add_library(${name} SHARED ${sources})
   add_library(${name}::${name} ALIAS ${name})
@@ -79,9 +86,11 @@ function(fp_add_library name)
   fp_install_package(${name} DEPENDS common PKG_CONFIG_PRIVATE ${ARG_PKG_CONFIG_PRIVATE})
 endfunction()
 
-# fp_add_tests(<name> <sources>...): one GoogleTest binary, its cases registered with CTest.
+# fp_add_tests(<name> <sources>...): one GoogleTest binary with the test support and the
+# allocation counters, its cases registered with CTest.
 function(fp_add_tests name)
   add_executable(${name} ${ARGN})
-  target_link_libraries(${name} PRIVATE GTest::gtest_main Threads::Threads fp_warnings)
+  target_link_libraries(${name} PRIVATE fp_testing fp_allocation_counts GTest::gtest_main
+                                        Threads::Threads fp_warnings)
   gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 600)
 endfunction()

@@ -11,7 +11,7 @@
 #include "fp/deferred.hpp"
 #include "fp/generate.hpp"
 #include "fp/list.hpp"
-#include "threads.hpp"
+#include "fp/testing/threads.hpp"
 
 namespace {
 

@@ -4,12 +4,13 @@
 
 #include <atomic>
 #include <memory>
+#include <sstream>
 #include <stdexcept>
 #include <string>
 #include <thread>
 #include <vector>
 
-#include "allocations.hpp"
+#include "fp/testing/allocations.hpp"
 
 namespace {
 
@@ -28,6 +29,28 @@ TEST(Deferred, ComputesOnFirstUseOnlyAndCopiesShareTheResult) {
   EXPECT_EQ(copy.get(), 42);
   EXPECT_EQ(calls, 1);
   EXPECT_TRUE(copy.ready());
+}
+
+// In an expression a deferred value reads as its value, through the value type's operators
+// whether they are plain functions or templates, and is computed only when the expression runs.
+TEST(Deferred, ReadsAsItsValueInExpressions) {
+  int calls = 0;
+  const Deferred<std::string> name = fp::defer([&] { return ++calls, std::string("acc"); });
+  const Deferred<int> three = fp::defer([] { return 3; });
+  EXPECT_EQ(calls, 0);
+  EXPECT_EQ(name + "!", "acc!");
+  EXPECT_EQ("[" + name + "]", "[acc]");
+  EXPECT_TRUE(name == "acc");
+  EXPECT_TRUE(name != "abc");
+  EXPECT_TRUE(name < std::string("b"));
+  EXPECT_EQ(three * 2 + three, 9);
+  EXPECT_TRUE(three == three && three >= 3 && !(three > 3));
+  std::ostringstream out;
+  out << name << three;
+  EXPECT_EQ(out.str(), "acc3");
+  const std::string copy = name;
+  EXPECT_EQ(copy, "acc");
+  EXPECT_EQ(calls, 1);
 }
 
 TEST(Deferred, UnusedComputationNeverRuns) {

@@ -17,13 +17,14 @@
 #include <utility>
 #include <vector>
 
-#include "allocations.hpp"
+#include "fp/testing/allocations.hpp"
 #include "fp/consume.hpp"
 #include "fp/deferred.hpp"
 #include "fp/generate.hpp"
 #include "fp/nonempty.hpp"
 #include "fp/show.hpp"
 #include "fp/ziplist.hpp"
+#include "fp/testing/sanitized.hpp"
 
 namespace {
 
@@ -329,9 +330,7 @@ TEST(List, ConsumingLetsGoOfACellBeforeComputingTheNext) {
 }
 
 TEST(List, ConsumingHundredMillionCellsKeepsMemoryBounded) {
-#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
-  GTEST_SKIP() << "sanitizers keep freed memory in quarantine";
-#endif
+  if (fp::testing::kSanitized) GTEST_SKIP() << "sanitizers keep freed memory in quarantine";
   constexpr std::int64_t n = 100'000'000;
   const std::int64_t before = residentBytes();
   std::int64_t peak = before, count = 0, sum = 0;

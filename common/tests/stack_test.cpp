@@ -11,7 +11,7 @@
 #include <type_traits>
 #include <vector>
 
-#include "threads.hpp"
+#include "fp/testing/threads.hpp"
 
 namespace {
 

@@ -9,14 +9,12 @@
 
 #include "keyedwalk/foldable.hpp"
 #include "keyedwalk/traversable.hpp"
+#include "fp/testing/sanitized.hpp"
+#include "fp/testing/monoids.hpp"
 
 namespace {
 
-#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
-constexpr std::int64_t kScale = 10;  // sanitizers make every step many times slower
-#else
-constexpr std::int64_t kScale = 1;
-#endif
+constexpr std::int64_t kScale = fp::testing::kSanitized ? 10 : 1;  // every step many times slower
 constexpr std::int64_t kStrictSize = 10'000'000 / kScale;
 constexpr std::int64_t kLazySize = 1'000'000 / kScale;
 
@@ -25,14 +23,7 @@ std::vector<std::int64_t> ones(std::int64_t n) { return std::vector<std::int64_t
 // Σ i over 0 .. n-1.
 constexpr std::int64_t triangle(std::int64_t n) { return n * (n - 1) / 2; }
 
-struct SumMonoid : fp::MonoidDefaults<SumMonoid> {
-  using Value = std::int64_t;
-  static std::int64_t mempty() noexcept { return 0; }
-  template <class Rhs>
-  static std::int64_t append(std::int64_t a, Rhs&& b) {
-    return a + b();
-  }
-};
+using fp::testing::SumMonoid;
 
 template <class C>
 void expectStrictFoldsSum(const C& c, std::int64_t n) {

@@ -156,6 +156,13 @@ TEST(Derived, AccumulatingMaps) {
   EXPECT_EQ(firsts.take(3).toVector(), (std::vector<std::int64_t>{0, 11, 32}));
   EXPECT_EQ(calls, 3);
   EXPECT_FALSE(unbounded.ready());
+
+  // The accumulator reads as its value where a value is expected.
+  const auto [path, letters] = keyedwalk::imapAccumL(
+      [](std::int64_t, std::string acc, char x) { return std::pair(acc + x, x); }, std::string(), std::string("abc"));
+  const std::string whole = path;
+  EXPECT_EQ(whole, "abc");
+  EXPECT_EQ(path + "!", "abc!");
 }
 
 TEST(Derived, PlaceholderResultsOfTheActionMonoidsCannotBeUsed) {

@@ -12,6 +12,7 @@
 #include "fp/generate.hpp"
 #include "keyedwalk/foldable.hpp"
 #include "keyedwalk/foldable1.hpp"
+#include "fp/testing/sanitized.hpp"
 
 namespace {
 
@@ -193,11 +194,7 @@ TEST(Foldable1, FromMaybeAndSMaybe) {
   EXPECT_FALSE(nothing);
 }
 
-#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
-constexpr std::int64_t kScale = 10;  // sanitizers make every step many times slower
-#else
-constexpr std::int64_t kScale = 1;
-#endif
+constexpr std::int64_t kScale = fp::testing::kSanitized ? 10 : 1;  // every step many times slower
 constexpr std::int64_t kElements = 10'000'000 / kScale;
 
 struct SumSemigroup : fp::SemigroupDefaults<SumSemigroup> {

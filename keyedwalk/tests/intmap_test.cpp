@@ -12,6 +12,8 @@
 #include "keyedwalk/foldable.hpp"
 #include "keyedwalk/intmap.hpp"
 #include "keyedwalk/map.hpp"
+#include "fp/testing/sanitized.hpp"
+#include "fp/testing/monoids.hpp"
 
 namespace {
 
@@ -80,24 +82,13 @@ TEST(Keyed, IntMapInsertsAndFindsAsAnOrderedMapDoes) {
   EXPECT_EQ(fragile.at(2).value, 2);
 }
 
-#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
-constexpr std::int64_t kScale = 10;  // sanitizers make every step many times slower
-#else
-constexpr std::int64_t kScale = 1;
-#endif
+constexpr std::int64_t kScale = fp::testing::kSanitized ? 10 : 1;  // every step many times slower
 constexpr std::int64_t kEntries = 1'000'000 / kScale;
 
 // Σ k·v over keys 0 .. n-1 with v = 1.
 constexpr std::int64_t triangle(std::int64_t n) { return n * (n - 1) / 2; }
 
-struct SumMonoid : fp::MonoidDefaults<SumMonoid> {
-  using Value = std::int64_t;
-  static std::int64_t mempty() noexcept { return 0; }
-  template <class Rhs>
-  static std::int64_t append(std::int64_t a, Rhs&& b) {
-    return a + b();
-  }
-};
+using fp::testing::SumMonoid;
 
 template <class C>
 void expectStrictFoldsSum(const C& c) {

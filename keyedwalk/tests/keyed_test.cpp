@@ -19,75 +19,15 @@
 #include "keyedwalk/map.hpp"
 #include "keyedwalk/pair.hpp"
 #include "keyedwalk/traversable.hpp"
+#include "walks.hpp"
 
 namespace {
 
+using namespace keyedwalk::testing;
+
 using keyedwalk::Array;
 using keyedwalk::IntMap;
-using Calls = std::vector<std::string>;
 using Cell = std::pair<int, char>;
-
-// An index as text: numbers in decimal, characters as they are, pairs as both parts.
-template <class I>
-std::string label(const I& i) {
-  if constexpr (std::same_as<I, std::string>)
-    return i;
-  else if constexpr (std::same_as<I, char>)
-    return std::string(1, i);
-  else if constexpr (std::same_as<I, bool>)
-    return i ? "T" : "F";
-  else if constexpr (std::integral<I>)
-    return std::to_string(i);
-  else
-    return label(i.first) + label(i.second);
-}
-
-template <class I>
-std::string entry(const I& i, char x) {
-  return label(i) + x;
-}
-
-// (a b), built by appending: g++ 12 warns falsely about "(" + std::string at -O3.
-std::string paren(const std::string& a, const std::string& b) {
-  std::string out(1, '(');
-  out += a;
-  out += b;
-  out += ')';
-  return out;
-}
-
-// Strings under concatenation with a visible neutral element, so that results show where
-// `mempty` was placed.
-struct Trace : fp::MonoidDefaults<Trace> {
-  using Value = std::string;
-  static std::string mempty() { return "."; }
-  template <class Rhs>
-  static std::string append(const std::string& a, Rhs&& b) {
-    return a + std::string(b());
-  }
-};
-
-// An effect that logs the index of every action it runs; the action yields the element.
-using Logged = fp::StateEffect<std::string>;
-const auto logIndex = [](const auto& i, char x) {
-  return Logged::state([l = label(i), x](const std::string& log) { return std::pair(x, log + l); });
-};
-
-// Every operation over a container of chars: what it gave, and the calls that imap and the strict
-// folds made (an unordered map rebuilt by imap may iterate in another order, so imap shows its
-// calls).
-struct Walks {
-  std::string imap, ifoldMap, ifoldMapPrime, ifoldr, ifoldl, ifoldrPrime, ifoldlPrime, itraverseLog;
-  Calls ifoldrPrimeCalls, ifoldlPrimeCalls;
-  friend bool operator==(const Walks&, const Walks&) = default;
-  friend std::ostream& operator<<(std::ostream& out, const Walks& w) {
-    out << w.imap << " " << w.ifoldMap << " " << w.ifoldMapPrime << " " << w.ifoldr << " " << w.ifoldl << " "
-        << w.ifoldrPrime << " " << w.ifoldlPrime << " " << w.itraverseLog << " calls";
-    for (const auto& c : w.ifoldrPrimeCalls) out << " " << c;
-    for (const auto& c : w.ifoldlPrimeCalls) out << " " << c;
-    return out;
-  }
-};
 
 // Reads every element, which computes those of an array made by imap.
 template <class C>

@@ -18,53 +18,13 @@
 #include "fp/generate.hpp"
 #include "keyedwalk/foldable.hpp"
 #include "keyedwalk/traversable.hpp"
+#include "walks.hpp"
 
 namespace {
 
+using namespace keyedwalk::testing;
+
 using fp::List;
-using Calls = std::vector<std::string>;
-
-// Strings under concatenation with a visible neutral element, so that results show where
-// `mempty` was placed.
-struct Trace : fp::MonoidDefaults<Trace> {
-  using Value = std::string;
-  static std::string mempty() { return "."; }
-  template <class Rhs>
-  static std::string append(const std::string& a, Rhs&& b) {
-    return a + std::string(b());
-  }
-};
-
-std::string entry(std::int64_t i, char x) { return std::to_string(i) + x; }
-
-// (a b), built by appending: g++ 12 warns falsely about "(" + std::string at -O3.
-std::string paren(const std::string& a, const std::string& b) {
-  std::string out(1, '(');
-  out += a;
-  out += b;
-  out += ')';
-  return out;
-}
-
-// An effect that logs the index of every action it runs; the action yields the element.
-using Logged = fp::StateEffect<std::string>;
-fp::State<std::string, char> logIndex(std::int64_t i, char x) {
-  return Logged::state([i, x](const std::string& log) { return std::pair(x, log + std::to_string(i)); });
-}
-
-// Every operation of the kind's providers over its elements "abc", with the calls it made.
-struct Walks {
-  std::string imap, ifoldMap, ifoldMapPrime, ifoldr, ifoldl, ifoldrPrime, ifoldlPrime, itraverseLog;
-  Calls ifoldrPrimeCalls, ifoldlPrimeCalls;
-  friend bool operator==(const Walks&, const Walks&) = default;
-  friend std::ostream& operator<<(std::ostream& out, const Walks& w) {
-    out << w.imap << " " << w.ifoldMap << " " << w.ifoldMapPrime << " " << w.ifoldr << " " << w.ifoldl << " "
-        << w.ifoldrPrime << " " << w.ifoldlPrime << " " << w.itraverseLog << " calls";
-    for (const auto& c : w.ifoldrPrimeCalls) out << " " << c;
-    for (const auto& c : w.ifoldlPrimeCalls) out << " " << c;
-    return out;
-  }
-};
 
 template <class C>
 std::string concat(const C& c) {
@@ -79,9 +39,9 @@ std::string concat(const C& c) {
 template <class C>
 Walks walk(const C& c) {
   Walks w;
-  w.imap = concat(keyedwalk::imap(entry, c));
-  w.ifoldMap = keyedwalk::ifoldMap(Trace{}, entry, c);
-  w.ifoldMapPrime = keyedwalk::ifoldMapPrime(Trace{}, entry, c);
+  w.imap = concat(keyedwalk::imap(entry<std::int64_t>, c));
+  w.ifoldMap = keyedwalk::ifoldMap(Trace{}, entry<std::int64_t>, c);
+  w.ifoldMapPrime = keyedwalk::ifoldMapPrime(Trace{}, entry<std::int64_t>, c);
   w.ifoldr = keyedwalk::ifoldr(
       [](std::int64_t i, char x, std::string acc) { return paren(entry(i, x), acc); }, std::string("z"), c);
   w.ifoldl = keyedwalk::ifoldl(
@@ -246,7 +206,7 @@ TEST(Providers, SequenceIfoldlStartsFromTheLastElement) {
 
 TEST(Providers, OffsetRoutinesNumberFromTheirOffset) {
   const List<char> ab{'a', 'b'};
-  EXPECT_EQ(keyedwalk::ifoldMapListOff(Trace{}, 5, entry, ab), "5a6b.");
+  EXPECT_EQ(keyedwalk::ifoldMapListOff(Trace{}, 5, entry<std::int64_t>, ab), "5a6b.");
   EXPECT_EQ(keyedwalk::ifoldrListOff(
                 5, [](std::int64_t i, char x, std::string acc) { return entry(i, x) + acc; }, std::string(), ab),
             "5a6b");

@@ -28,22 +28,13 @@
 #include "keyedwalk/foldable.hpp"
 #include "keyedwalk/foldable1.hpp"
 #include "keyedwalk/traversable.hpp"
+#include "fp/testing/sanitized.hpp"
 
 namespace {
 
 // Under the sanitizers every step costs many times more, and the suite must stay within a minute
 // there: 10,000 elements still nest deeper than a 256 KiB stack holds.
-#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
-constexpr std::int64_t kSize = 10'000;
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer)
-constexpr std::int64_t kSize = 10'000;
-#else
-constexpr std::int64_t kSize = 1'000'000;
-#endif
-#else
-constexpr std::int64_t kSize = 1'000'000;
-#endif
+constexpr std::int64_t kSize = fp::testing::kSanitized ? 10'000 : 1'000'000;
 
 using U = std::uint64_t;
 using Int = std::int64_t;

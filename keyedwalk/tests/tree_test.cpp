@@ -16,6 +16,8 @@
 #include "keyedwalk/traversable.hpp"
 #include "keyedwalk/tree.hpp"
 #include "walk.hpp"
+#include "fp/testing/sanitized.hpp"
+#include "fp/testing/monoids.hpp"
 
 namespace {
 
@@ -113,11 +115,7 @@ TEST(ReaderT, TheIndexPairsTheEnvironmentWithTheInnerIndex) {
   EXPECT_EQ(fp::fmap([](char x) { return x == 'q'; }, reader).run("f").toVector(), (std::vector<bool>{false, true}));
 }
 
-#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
-constexpr std::int64_t kScale = 10;  // sanitizers make every step many times slower
-#else
-constexpr std::int64_t kScale = 1;
-#endif
+constexpr std::int64_t kScale = fp::testing::kSanitized ? 10 : 1;  // every step many times slower
 constexpr std::int64_t kDepth = 100'000 / kScale;
 constexpr std::int64_t kWidth = 1'000'000 / kScale;
 
@@ -138,14 +136,7 @@ Big wide(std::int64_t n) {
   return Big(0, List<Big>::from(std::move(leaves)));
 }
 
-struct SumMonoid : fp::MonoidDefaults<SumMonoid> {
-  using Value = std::int64_t;
-  static std::int64_t mempty() noexcept { return 0; }
-  template <class Rhs>
-  static std::int64_t append(std::int64_t a, Rhs&& b) {
-    return a + b();
-  }
-};
+using fp::testing::SumMonoid;
 
 const auto label = [](const TreePath&, std::int64_t x) { return x; };
 const auto plus = [](const TreePath&, std::int64_t acc, std::int64_t x) { return acc + x; };

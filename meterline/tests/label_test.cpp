@@ -294,4 +294,18 @@ TEST(DefStyle, HasTheDefaultFieldsForAnyCustomType) {
   EXPECT_EQ(custom.styleEscapeDone(job), "");
 }
 
+// Labels written for any progress serve in a style whose progress carries a custom value, alone
+// and joined with labels that read it.
+TEST(Label, LabelsForAnyProgressServeACustomStyle) {
+  meterline::Style<Job> style = meterline::defStyle<Job>();
+  style.stylePrefix = meterline::msg("job ") + meterline::exact();
+  style.stylePostfix = meterline::percentage();
+  const Label<Job> name([](const Progress<Job>& p, const Timing&) { return Text(p.progressCustom.name); });
+  const Label<Job> both = name + meterline::percentage();
+  const Progress<Job> job{1, 4, {"copy"}};
+  EXPECT_EQ(style.stylePrefix.runLabel(job, after(0s)), "job 1/4");
+  EXPECT_EQ(style.stylePostfix.runLabel(job, after(0s)), " 25%");
+  EXPECT_EQ(both.runLabel(job, after(0s)), "copy 25%");
+}
+
 }  // namespace

@@ -17,7 +17,7 @@
 #include <thread>
 #include <vector>
 
-#include "allocations.hpp"
+#include "fp/testing/allocations.hpp"
 #include "descriptors.hpp"
 #include "fake_platform.hpp"
 #include "meterline/label.hpp"

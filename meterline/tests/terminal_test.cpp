@@ -24,7 +24,7 @@
 #include "descriptors.hpp"
 #include "meterline/columns.hpp"
 #include "meterline/text.hpp"
-#include "tmux_session.hpp"
+#include "fp/testing/tmux_session.hpp"
 
 namespace {
 
@@ -101,11 +101,11 @@ TEST(IsTerminal, FindsTheStandardStreamsOnATerminalAndNothingElse) {
 #endif
 }
 
-using meterline::testing::tmuxAvailable;
+using fp::testing::tmuxAvailable;
 
 // The non-blank lines of the screen once the bar program has finished.
 std::vector<std::string> screenAfterBar(const std::string& mode) {
-  return meterline::testing::screenAfter(METERLINE_TMUX_BAR " " + mode, "meterline-bar-done");
+  return fp::testing::screenAfter(METERLINE_TMUX_BAR " " + mode, "meterline-bar-done");
 }
 
 TEST(LiveBarOnATerminal, RedrawsInPlaceAtTheTerminalsWidthAndEndsOnItsOwnLine) {
@@ -133,7 +133,7 @@ TEST(LiveBarOnATerminal, ErasesItsLineOnCompletionWithClear) {
 
 // Bars with options, in a window 80 columns wide unless said otherwise.
 
-using meterline::testing::TmuxSession;
+using fp::testing::TmuxSession;
 
 std::int64_t columnsOf(const std::string& line) { return meterline::columns(meterline::Text(line)); }
 
@@ -145,7 +145,7 @@ std::string fullBar(const std::string& prefix, std::int64_t width) {
 
 TEST(BarWithOptionsOnATerminal, FillsTheLineToTheLastColumnWithWideCharacters) {
   if (!tmuxAvailable()) GTEST_SKIP() << "tmux is not installed";
-  const auto lines = meterline::testing::screenAfter(METERLINE_TMUX_BAR " wide", "meterline-bar-done", 80);
+  const auto lines = fp::testing::screenAfter(METERLINE_TMUX_BAR " wide", "meterline-bar-done", 80);
   ASSERT_EQ(lines.size(), 2u) << testing::PrintToString(lines);
   EXPECT_EQ(lines[1], fullBar("日本語", 80));
   EXPECT_EQ(columnsOf(lines[1]), 80);
@@ -198,7 +198,7 @@ TEST(BarWithOptionsOnATerminal, DrawsAGroupUpdatedFromThreadsAsOneBlockBelowItsP
 // terminal's width, and every drawing overwrote the one before.
 TEST(BarWithOptionsOnATerminal, LeavesOneLineOfTheToursBarWhenItsReportGoesToAFile) {
   if (!tmuxAvailable()) GTEST_SKIP() << "tmux is not installed";
-  const auto lines = meterline::testing::screenAfter(
+  const auto lines = fp::testing::screenAfter(
       METERLINE_TOUR " > /dev/null; printf \"\\033]2;tour-done\\007\"; sleep 120", "tour-done", 80);
   ASSERT_EQ(lines.size(), 1u) << testing::PrintToString(lines);
   EXPECT_TRUE(lines[0].starts_with("parsing [====")) << lines[0];

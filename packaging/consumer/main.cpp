@@ -1,4 +1,5 @@
-// Uses each installed library once and checks what it gets.
+// Uses each installed library once and checks what it gets, and that each library it runs with
+// is the version its headers name.
 #include <cstdint>
 #include <iostream>
 #include <vector>
@@ -6,7 +7,9 @@
 #include "keyedwalk/foldable.hpp"
 #include "keyedwalk/version.hpp"
 #include "meterline/meterline.hpp"
+#include "meterline/version.hpp"
 #include "split/split.hpp"
+#include "split/version.hpp"
 
 int main() {
   const std::vector<std::int64_t> xs{5, 6, 7};
@@ -26,7 +29,10 @@ int main() {
   std::cout << "keyedwalk " << keyedwalk::version() << ": " << weighted << '\n'
             << "split " << split::version() << ": " << fields.length() << " fields\n"
             << "meterline " << meterline::version() << ": " << line << ", " << columns << " columns\n";
-  const bool ok = weighted == 20 && fields.length() == 4 && line.find("50%") != std::string::npos &&
+  const bool versions = keyedwalk::version() == KEYEDWALK_VERSION_STRING &&
+                        meterline::version() == METERLINE_VERSION_STRING &&
+                        split::version() == SPLIT_VERSION_STRING;
+  const bool ok = versions && weighted == 20 && fields.length() == 4 && line.find("50%") != std::string::npos &&
                   columns == 6;
   return ok ? 0 : 1;
 }

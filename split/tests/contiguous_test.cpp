@@ -23,7 +23,7 @@
 #include <utility>
 #include <vector>
 
-#include "allocations.hpp"
+#include "fp/testing/allocations.hpp"
 #include "split/split.hpp"
 
 namespace {

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "differential.hpp"
+#include "fp/testing/sanitized.hpp"
 
 namespace {
 
@@ -27,13 +28,7 @@ using split::testing::DelimKind;
 using split::testing::Layout;
 using split::testing::Symbols;
 
-#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
-constexpr int kScale = 10;
-#elif defined(__has_feature)
-constexpr int kScale = __has_feature(address_sanitizer) || __has_feature(thread_sanitizer) ? 10 : 1;
-#else
-constexpr int kScale = 1;
-#endif
+constexpr int kScale = fp::testing::kSanitized ? 10 : 1;
 
 template <class T>
 class Generator {

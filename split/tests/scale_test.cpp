@@ -10,18 +10,13 @@
 #include "fp/consume.hpp"
 #include "fp/generate.hpp"
 #include "split/split.hpp"
+#include "fp/testing/sanitized.hpp"
 
 namespace {
 
 using fp::List;
 
-#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
-constexpr bool kSanitized = true;
-#elif defined(__has_feature)
-constexpr bool kSanitized = __has_feature(address_sanitizer) || __has_feature(thread_sanitizer);
-#else
-constexpr bool kSanitized = false;
-#endif
+using fp::testing::kSanitized;
 
 // The resident memory of this process, from the kernel's accounting.
 std::int64_t residentBytes() {

@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "differential.hpp"
+#include "fp/testing/sanitized.hpp"
 #include "split/split.hpp"
 
 namespace {
@@ -28,13 +29,7 @@ namespace {
 using split::ScanPath;
 using split::testing::forEachScanPath;
 
-#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
-constexpr int kScale = 10;
-#elif defined(__has_feature)
-constexpr int kScale = __has_feature(address_sanitizer) || __has_feature(thread_sanitizer) ? 10 : 1;
-#else
-constexpr int kScale = 1;
-#endif
+constexpr int kScale = fp::testing::kSanitized ? 10 : 1;
 
 std::string nameOf(ScanPath path) { return std::string(split::scanPathName(path)); }
 

@@ -39,7 +39,8 @@
 #include "meterline/version.hpp"
 #include "split/split.hpp"
 #include "stream_cutter.hpp"
-#include "tmux_session.hpp"
+#include "fp/testing/tmux_session.hpp"
+#include "fp/testing/sanitized.hpp"
 
 extern char** environ;
 
@@ -47,11 +48,7 @@ namespace {
 
 using Pieces = std::vector<std::string>;
 
-#if defined(SPLITCAT_TESTS_SANITIZED)
-constexpr bool kSanitized = true;
-#else
-constexpr bool kSanitized = false;
-#endif
+using fp::testing::kSanitized;
 
 // A child that stops reading makes writes to it fail with EPIPE instead of ending the test.
 [[maybe_unused]] const bool kPipeSignalIgnored = std::signal(SIGPIPE, SIG_IGN) != SIG_ERR;
@@ -483,7 +480,7 @@ TEST(Splitcat, PiecesAcrossReadBlocksAreWhole) {
     EXPECT_EQ(run(fromFile).out, expected) << arguments[0] << " from a file";
     EXPECT_EQ(run(arguments, text).out, expected) << arguments[0] << " from a pipe";
   }
-  const std::string cut = meterline::testing::runCommand("cut -d, -f2,4- " + path).output;
+  const std::string cut = fp::testing::runCommand("cut -d, -f2,4- " + path).output;
   EXPECT_EQ(run({"-d,", "-f2,4-", path}).out, cut) << "records from a file";
   EXPECT_EQ(run({"-d,", "-f2,4-"}, text).out, cut) << "records from a pipe";
 }
@@ -565,7 +562,7 @@ TEST(Splitcat, CutsRecordsAsCutAndAwkDo) {
       {"awk '{print $2}' " + blanks, {"--words", "-f2", blanks}},
   };
   for (const auto& c : cases) {
-    const auto peer = meterline::testing::runCommand(c.peer);
+    const auto peer = fp::testing::runCommand(c.peer);
     ASSERT_EQ(peer.status, 0) << c.peer;
     const Finished result = run(c.arguments);
     EXPECT_EQ(result.status, 0) << c.peer << ": " << result.err;
@@ -819,7 +816,7 @@ TEST(Splitcat, ScansByThePathItsEnvironmentNames) {
 // that goes away does not (below).
 TEST(Splitcat, ReportsAWriteError) {
   for (const std::string arguments : {"--help", "--version", "--one-of , /dev/zero"}) {
-    const auto result = meterline::testing::runCommand(SPLITCAT " " + arguments + " 2>&1 >/dev/full");
+    const auto result = fp::testing::runCommand(SPLITCAT " " + arguments + " 2>&1 >/dev/full");
     EXPECT_TRUE(WIFEXITED(result.status) && WEXITSTATUS(result.status) == 1) << arguments;
     EXPECT_EQ(result.output, "splitcat: write error: No space left on device\n") << arguments;
   }
@@ -859,7 +856,7 @@ TEST(Splitcat, EndsQuietlyWhenItsReaderGoesAway) {
   EXPECT_EQ(err, "");
 
   // And in a shell pipeline, `| head -1`.
-  const auto piped = meterline::testing::runCommand("bash -c 'set -o pipefail; " SPLITCAT
+  const auto piped = fp::testing::runCommand("bash -c 'set -o pipefail; " SPLITCAT
                                                     " --lines " + path + " | head -1' 2>&1");
   EXPECT_EQ(piped.status, 0);
   EXPECT_EQ(piped.output, text.substr(0, text.find('\n') + 1));
@@ -918,17 +915,17 @@ TEST(Splitcat, ShowsProgressOffATerminalOnlyAsPlainLines) {
   EXPECT_NE(piped.err.find("\n4 B read, "), std::string::npos) << piped.err;
   EXPECT_TRUE(piped.err.ends_with("\n")) << piped.err;
 
-  const auto shared = meterline::testing::runCommand(SPLITCAT " --progress=plain --lines " + path + " 2>&1");
+  const auto shared = fp::testing::runCommand(SPLITCAT " --progress=plain --lines " + path + " 2>&1");
   EXPECT_EQ(shared.status, 0);
   EXPECT_TRUE(shared.output == lines) << "the output is not the lines alone";
 }
 
 // On a terminal: one bar line at the end, complete, below the report of an unreadable input.
 TEST(Splitcat, KeepsOneBarLineOnATerminal) {
-  if (!meterline::testing::tmuxAvailable()) GTEST_SKIP() << "tmux is not installed";
+  if (!fp::testing::tmuxAvailable()) GTEST_SKIP() << "tmux is not installed";
   const Files files;
   files.write("text", generatedText(12 << 20, 9));
-  const auto lines = meterline::testing::screenAfter(
+  const auto lines = fp::testing::screenAfter(
       "cd " + files.path("") + " && " SPLITCAT " --progress --one-of , text missing text"
       " >/dev/null; printf \"\\033]2;splitcat-done\\007\"; sleep 120",
       "splitcat-done");
@@ -947,11 +944,11 @@ TEST(Splitcat, KeepsOneBarLineOnATerminal) {
 // shows the pieces alone. With standard error in a file, the file holds no control
 // characters: the errors, and with =plain the plain lines.
 TEST(Splitcat, KeepsItsBarOutOfThePiecesAndItsControlsOutOfLogs) {
-  if (!meterline::testing::tmuxAvailable()) GTEST_SKIP() << "tmux is not installed";
+  if (!fp::testing::tmuxAvailable()) GTEST_SKIP() << "tmux is not installed";
   const Files files;
   files.write("records", longRecords());
   const std::string records = SPLITCAT " -d, -f1 records";
-  meterline::testing::TmuxSession session(
+  fp::testing::TmuxSession session(
       "cd " + files.path("") + " && " + records + " --progress; " + records + " --progress=plain; " +
           records + " missing --progress=plain 2>plain.log; " + records +
           " missing --progress 2>quiet.log; printf \"\\033]2;splitcat-done\\007\"; sleep 120",
@@ -976,7 +973,7 @@ TEST(Splitcat, KeepsItsBarOutOfThePiecesAndItsControlsOutOfLogs) {
 // However splitcat stops, the bar's line ends as last drawn, and what follows it (a message,
 // the shell's next output) starts on a line of its own.
 TEST(Splitcat, EndsItsBarLineOnEveryWayOut) {
-  if (!meterline::testing::tmuxAvailable()) GTEST_SKIP() << "tmux is not installed";
+  if (!fp::testing::tmuxAvailable()) GTEST_SKIP() << "tmux is not installed";
   const Files files;
   files.write("text", generatedText(12 << 20, 9));  // more than a pipe holds
   // Read into one window, the sparse zeros need a buffer of 64 MiB, which a limit of 64 MiB on
@@ -1000,7 +997,7 @@ TEST(Splitcat, EndsItsBarLineOnEveryWayOut) {
       continue;  // the sanitizers reserve far more address space than the limit
     std::vector<std::string> expected = c.after;
     expected.push_back("next");
-    auto lines = meterline::testing::screenAfter(
+    auto lines = fp::testing::screenAfter(
         "cd " + files.path("") + " && " + c.command +
             "; echo next; printf \"\\033]2;splitcat-done\\007\"; sleep 120",
         "splitcat-done");
@@ -1026,7 +1023,7 @@ TEST(Splitcat, DoesWhatItsManualShows) {
   const auto check = [&] {
     if (command.empty()) return;
     const std::string script = files.write("example.sh", "PATH=" + path + ":$PATH\nset -o pipefail\n" + command + "\n");
-    const auto result = meterline::testing::runCommand("bash " + script + " 2>&1");
+    const auto result = fp::testing::runCommand("bash " + script + " 2>&1");
     EXPECT_EQ(result.status, 0) << command;
     EXPECT_EQ(result.output, expected) << command;
     ++examples;

@@ -16,6 +16,7 @@
 
 #include <concepts>
 #include <functional>
+#include <ios>
 #include <type_traits>
 #include <utility>
 #include <variant>
@@ -64,5 +65,48 @@ template <class T>
 inline constexpr bool isDeferred = false;
 template <class T>
 inline constexpr bool isDeferred<Deferred<T>> = true;
+
+namespace detail {
+template <class X>
+const auto& valueOf(const X& x) {
+  if constexpr (isDeferred<X>) {
+    return x.get();
+  } else {
+    return x;
+  }
+}
+template <class A, class B>
+concept EitherDeferred = isDeferred<A> || isDeferred<B>;
+}  // namespace detail
+
+// A deferred value in an expression reads as its value: `total + "!"`, `count * 2`, `n == 3`,
+// `out << total`. The conversion to `const T&` does that for the operators that are plain
+// functions; these also reach the ones that are templates, such as std::string's `+` and `<<`,
+// which a conversion does not.
+#define FP_DEFERRED_OPERATOR(op)                                                         \
+  template <class A, class B>                                                            \
+    requires detail::EitherDeferred<A, B> &&                                             \
+             requires(const A& a, const B& b) { detail::valueOf(a) op detail::valueOf(b); } \
+  decltype(auto) operator op(const A& a, const B& b) {                                   \
+    return detail::valueOf(a) op detail::valueOf(b);                                     \
+  }
+FP_DEFERRED_OPERATOR(+)
+FP_DEFERRED_OPERATOR(-)
+FP_DEFERRED_OPERATOR(*)
+FP_DEFERRED_OPERATOR(/)
+FP_DEFERRED_OPERATOR(%)
+FP_DEFERRED_OPERATOR(==)
+FP_DEFERRED_OPERATOR(<)
+FP_DEFERRED_OPERATOR(<=)
+FP_DEFERRED_OPERATOR(>)
+FP_DEFERRED_OPERATOR(>=)
+#undef FP_DEFERRED_OPERATOR
+
+template <class Out, class T>
+  requires std::derived_from<Out, std::ios_base> && requires(Out& out, const T& x) { out << x; }
+Out& operator<<(Out& out, const Deferred<T>& x) {
+  out << x.get();
+  return out;
+}
 
 }  // namespace fp

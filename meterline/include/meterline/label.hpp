@@ -39,7 +39,8 @@
 // first second (E <= 1 s) shows the alternative text.
 //
 // All of these are templates on the caller's custom type: `percentage()` is for
-// `Progress<fp::Unit>`, `percentage<Job>()` for `Progress<Job>`.
+// `Progress<fp::Unit>`, `percentage<Job>()` for `Progress<Job>`. A `Label<Job>` is also made from
+// any `Label<>`, so `style.stylePostfix = meterline::percentage();` serves a `Style<Job>` too.
 #pragma once
 
 #include <concepts>
@@ -77,6 +78,16 @@ class Label {
              (!std::invocable<const S&, const Progress<Custom>&, const Timing&>)
   Label(const S& text)
       : runLabel([fixed = Text(text)](const Progress<Custom>&, const Timing&) { return fixed; }) {}
+
+  // A label for any progress (a ready-made one, `msg`, a `Label<>`) where the progress carries
+  // a custom value: it sees the counts, and the custom value is no concern of it. So a
+  // `Style<Job>` takes `percentage()` as it is.
+  template <class Plain>
+    requires std::same_as<Plain, Label<fp::Unit>> && (!std::same_as<Custom, fp::Unit>)
+  Label(const Plain& forAny)
+      : runLabel([forAny](const Progress<Custom>& progress, const Timing& timing) {
+          return forAny.runLabel(Progress<>{progress.progressDone, progress.progressTodo, {}}, timing);
+        }) {}
 
   // a's text followed by b's, a run first.
   friend Label operator+(Label a, Label b) {

@@ -1,8 +1,8 @@
 // A program run on a real terminal, the pane of a detached tmux session of a known size, and
 // the screen it leaves read back: for the tests that watch a live bar being redrawn in place.
 //
-//   if (!meterline::testing::tmuxAvailable()) GTEST_SKIP() << "tmux is not installed";
-//   const auto lines = meterline::testing::screenAfter(
+//   if (!fp::testing::tmuxAvailable()) GTEST_SKIP() << "tmux is not installed";
+//   const auto lines = fp::testing::screenAfter(
 //       "my_program; printf \"\\033]2;done\\007\"; sleep 120", "done");
 //
 // The command runs under sh in a window 60 columns wide (or as asked) and 8 lines high. It
@@ -24,7 +24,7 @@
 #include <thread>
 #include <vector>
 
-namespace meterline::testing {
+namespace fp::testing {
 
 inline bool tmuxAvailable() { return std::system("command -v tmux >/dev/null 2>&1") == 0; }
 
@@ -125,4 +125,4 @@ inline std::vector<std::string> screenAfter(const std::string& command, const st
   return session.screen();
 }
 
-}  // namespace meterline::testing
+}  // namespace fp::testing

@@ -1,19 +1,10 @@
-#include "allocations.hpp"
+#include "fp/testing/allocations.hpp"
 
 #include <atomic>
 #include <cstdlib>
 #include <new>
 
 #include "fp/node_memory.hpp"
-
-#if defined(__has_feature)
-#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer)
-#define FP_SANITIZED 1
-#endif
-#endif
-#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
-#define FP_SANITIZED 1
-#endif
 
 namespace {
 std::atomic<std::int64_t> allocations{0};
