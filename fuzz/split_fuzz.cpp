@@ -25,7 +25,7 @@
 #include <string>
 #include <vector>
 
-#include "differential.hpp"
+#include "split/testing/differential.hpp"
 
 namespace {
 

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "differential.hpp"
+#include "split/testing/differential.hpp"
 #include "fp/testing/sanitized.hpp"
 
 namespace {

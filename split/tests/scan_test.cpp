@@ -20,7 +20,7 @@
 #include <string_view>
 #include <vector>
 
-#include "differential.hpp"
+#include "split/testing/differential.hpp"
 #include "fp/testing/sanitized.hpp"
 #include "split/split.hpp"
 

@@ -45,7 +45,7 @@
 #include <vector>
 
 #include "fp/list.hpp"
-#include "reference.hpp"
+#include "split/testing/reference.hpp"
 #include "split/split.hpp"
 
 namespace split::testing {
