@@ -15,6 +15,7 @@
 
 #include "keyedwalk/core.hpp"
 #include "keyedwalk/foldable.hpp"
+#include "keyedwalk/traversable.hpp"
 #include "walk.hpp"
 
 namespace {
@@ -102,6 +103,36 @@ TEST(HandWritten, FoldsGiveTheDefaultsResultsInTheDefaultsOrder) {
       compare("pair", std::pair<std::string, char>("k", 'c')),
   };
   for (const Case& c : cases) EXPECT_EQ(c.own, c.defaults) << c.provider;
+}
+
+// A sequence runs the traversal of a strict effect (Identity, optional) as a loop; the same
+// effect seen through fp::WrappedMonad, which does not say it is strict, takes the general chain
+// of actions. Both must give the same result after the same calls, also where an action fails.
+TEST(HandWritten, StrictTraversalsOfASequenceMatchTheChainOfActions) {
+  const auto traversal = [](const auto& effect, const auto& wrap, const auto& xs) {
+    std::string log;
+    const auto upper = keyedwalk::itraverse(
+        effect, [&](std::int64_t i, char x) { return log += entry(i, x), wrap(x); }, xs);
+    return walktest::join(log, "= ", upper ? std::string(upper->begin(), upper->end()) : "none");
+  };
+  const auto failAtC = [](char x) { return x == 'c' ? std::nullopt : std::optional(char(x - 32)); };
+  const auto identity = [](char x) { return fp::Identity<char>{char(x - 32)}; };
+  const auto identityTraversal = [&](const auto& effect, const std::string& xs) {
+    std::string log;
+    const auto upper = keyedwalk::itraverse(
+        effect, [&](std::int64_t i, char x) { return log += entry(i, x), identity(x); }, xs);
+    return walktest::join(log, "= ", upper.value);
+  };
+  for (const std::string& xs : {"", "ab", "abcd", "cab"}) {
+    EXPECT_EQ(traversal(fp::OptionalEffect{}, failAtC, Chars(xs.begin(), xs.end())),
+              traversal(fp::WrappedMonad<fp::OptionalEffect>{}, failAtC, Chars(xs.begin(), xs.end())))
+        << xs;
+    EXPECT_EQ(traversal(fp::OptionalEffect{}, failAtC, std::list<char>(xs.begin(), xs.end())),
+              traversal(fp::WrappedMonad<fp::OptionalEffect>{}, failAtC, std::list<char>(xs.begin(), xs.end())))
+        << xs;
+    EXPECT_EQ(identityTraversal(fp::IdentityEffect{}, xs), identityTraversal(fp::WrappedMonad<fp::IdentityEffect>{}, xs))
+        << xs;
+  }
 }
 
 }  // namespace

@@ -51,6 +51,7 @@
 #include "fp/list.hpp"
 #include "fp/stack.hpp"
 #include "fp/traversable.hpp"
+#include "fp/unit.hpp"
 #include "keyedwalk/capabilities.hpp"
 
 namespace keyedwalk {
@@ -334,18 +335,40 @@ struct SequenceTraversable {
 
  private:
   // The actions are combined into one that yields the list of the new elements, which becomes
-  // the new sequence once the effect has run.
+  // the new sequence once the effect has run. A strict effect, whose bind goes on at once or
+  // never, is run as a loop instead: the same calls of f in the same order, up to the first
+  // action that does not go on, and no deferred value per element.
   template <class E, class F, class Read>
   static auto traverse(const E& effect, F f, const Source<Read>& c) {
     using B = fp::ActionValue<E, std::invoke_result_t<F&, std::int64_t, const ElementOf<C>&>>;
     using Out = typename Sequence<C>::template Rebind<B>;
     const std::size_t n = sizeOf(*c);
-    return effect.fmap(
-        [n](const fp::List<B>& items) {
-          auto at = items.begin();
-          return buildSequence<Out>(n, [&](std::size_t) -> B { return *at++; });
-        },
-        itraverseFrom<B>(effect, fp::detail::share(std::move(f)), c, std::begin(*c), 0));
+    if constexpr (fp::StrictMonad<E>) {
+      std::vector<B> items;
+      items.reserve(n);
+      auto status = effect.ret(fp::unit);
+      bool wentOn = true;
+      std::int64_t i = 0;
+      for (auto at = std::begin(*c); wentOn && at != std::end(*c); ++at) {
+        wentOn = false;
+        status = effect.bind(std::invoke(f, i++, *at), [&](const B& b) {
+          wentOn = true;
+          items.push_back(b);
+          return effect.ret(fp::unit);
+        });
+      }
+      return effect.bind(status, [&](const fp::Unit&) {
+        auto at = std::make_move_iterator(items.begin());
+        return effect.ret(buildSequence<Out>(items.size(), [&](std::size_t) -> B { return *at++; }));
+      });
+    } else {
+      return effect.fmap(
+          [n](const fp::List<B>& items) {
+            auto at = items.begin();
+            return buildSequence<Out>(n, [&](std::size_t) -> B { return *at++; });
+          },
+          itraverseFrom<B>(effect, fp::detail::share(std::move(f)), c, std::begin(*c), 0));
+    }
   }
 };
 
