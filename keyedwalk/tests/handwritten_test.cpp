@@ -4,7 +4,9 @@
 // goes before it stops.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstdint>
+#include <forward_list>
 #include <functional>
 #include <list>
 #include <map>
@@ -123,7 +125,7 @@ TEST(HandWritten, StrictTraversalsOfASequenceMatchTheChainOfActions) {
         effect, [&](std::int64_t i, char x) { return log += entry(i, x), identity(x); }, xs);
     return walktest::join(log, "= ", upper.value);
   };
-  for (const std::string& xs : {"", "ab", "abcd", "cab"}) {
+  for (const std::string xs : {"", "ab", "abcd", "cab"}) {
     EXPECT_EQ(traversal(fp::OptionalEffect{}, failAtC, Chars(xs.begin(), xs.end())),
               traversal(fp::WrappedMonad<fp::OptionalEffect>{}, failAtC, Chars(xs.begin(), xs.end())))
         << xs;
@@ -133,6 +135,49 @@ TEST(HandWritten, StrictTraversalsOfASequenceMatchTheChainOfActions) {
     EXPECT_EQ(identityTraversal(fp::IdentityEffect{}, xs), identityTraversal(fp::WrappedMonad<fp::IdentityEffect>{}, xs))
         << xs;
   }
+}
+
+// imapAccumL and imapAccumR run over a sequence as loops; the reference is the traversal with the
+// state effect (through fp::Backwards for imapAccumR) that defines them, run from the same start.
+template <class C>
+void accumulationsMatchTheStateEffect(const C& c) {
+  using Acc = fp::StateEffect<std::string>;
+  std::string log;
+  const auto f = [&](std::int64_t i, const std::string& acc, char x) {
+    log += entry(i, x);
+    return std::pair(acc + x, char(x - 32));
+  };
+  const auto show = [&](const auto& acc, const auto& ys) {
+    const std::string results = walktest::join(acc.get(), " ", std::string(std::begin(ys), std::end(ys)));
+    return walktest::join(std::exchange(log, ""), "= ", results);
+  };
+  const auto viaState = [&](const auto& effect) {
+    const auto step = Acc::runState(
+        keyedwalk::itraverse(effect,
+                             [&](std::int64_t i, char x) {
+                               return Acc::state([&f, i, x](const std::string& acc) {
+                                 auto [next, y] = f(i, acc, x);
+                                 return std::pair(y, next);
+                               });
+                             },
+                             c),
+        "s");
+    return show(step.state, step.result.get());
+  };
+  const auto [accL, ysL] = keyedwalk::imapAccumL(f, std::string("s"), c);
+  const std::string left = show(accL, ysL);
+  EXPECT_EQ(left, viaState(Acc{}));
+  const auto [accR, ysR] = keyedwalk::imapAccumR(f, std::string("s"), c);
+  const std::string right = show(accR, ysR);
+  EXPECT_EQ(right, viaState(fp::Backwards<Acc>{}));
+}
+
+TEST(HandWritten, AccumulatingMapsOfASequenceMatchTheStateEffect) {
+  accumulationsMatchTheStateEffect(Chars{'a', 'b', 'c', 'd'});
+  accumulationsMatchTheStateEffect(Chars{});
+  accumulationsMatchTheStateEffect(std::forward_list<char>{'a', 'b', 'c'});
+  accumulationsMatchTheStateEffect(std::array<char, 3>{'a', 'b', 'c'});
+  accumulationsMatchTheStateEffect(std::string("abcd"));
 }
 
 }  // namespace

@@ -442,6 +442,43 @@ struct UnindexedTraversable {
   }
 };
 
+// imapAccumL (fromBack false) and imapAccumR (true) over a sequence. The state effect's
+// traversal rebuilds a sequence at once, reading every new element, and each element's
+// transition needs the accumulator its neighbour passes on: so every f(i, acc, x) runs at the
+// call, from the front or from the back, one after the other. A loop makes the same calls in the
+// same order and gives the same results, without a deferred value per element.
+template <bool fromBack, class F, class S, class C>
+auto accumulateSequence(F& f, S s, const C& c) {
+  const auto step = [&f](std::int64_t i, const S& acc, const ElementOf<C>& x) {
+    auto [next, y] = std::invoke(f, i, acc, x);
+    return std::pair(std::move(y), S(std::move(next)));
+  };
+  using B = typename std::invoke_result_t<decltype(step)&, std::int64_t, const S&, const ElementOf<C>&>::first_type;
+  using Out = typename Sequence<C>::template Rebind<B>;
+  const std::size_t n = sizeOf(c);
+  S acc = std::move(s);
+  const auto apply = [&](std::int64_t i, const ElementOf<C>& x) {
+    auto [y, next] = step(i, acc, x);
+    acc = std::move(next);
+    return std::move(y);
+  };
+  Out out = [&] {
+    if constexpr (!fromBack) {
+      auto at = std::begin(c);
+      return buildSequence<Out>(n, [&](std::size_t i) -> B { return apply(static_cast<std::int64_t>(i), *at++); });
+    } else {
+      std::vector<Position<C>> positions;  // a std::forward_list cannot be walked back
+      positions.reserve(n);
+      for (auto at = std::begin(c); at != std::end(c); ++at) positions.push_back(at);
+      std::vector<B> backwards;
+      backwards.reserve(n);
+      for (std::size_t i = n; i-- > 0;) backwards.push_back(apply(static_cast<std::int64_t>(i), *positions[i]));
+      return buildSequence<Out>(n, [&](std::size_t i) -> B { return std::move(backwards[n - 1 - i]); });
+    }
+  }();
+  return std::pair<fp::Deferred<S>, Out>(fp::Deferred<S>(std::move(acc)), std::move(out));
+}
+
 }  // namespace detail
 
 template <class A, std::size_t N>
