@@ -156,6 +156,28 @@ TEST(List, OperationsLookOnlyAsFarAsTheyMust) {
   EXPECT_EQ(made, 3);
 }
 
+// ((((0 ++ 1) ++ 2) ++ ...) ++ 5, each right operand computed when reached, with a copy of the
+// chain taken halfway, which must keep its own end, and empty operands in between.
+TEST(List, AppendsNestedToTheLeftReadInOrderOnDemand) {
+  std::vector<int> computed;
+  List<int> chain{0};
+  List<int> halfway;
+  for (int i = 1; i <= 5; ++i) {
+    chain = fp::append(std::move(chain), [i, &computed] {
+      computed.push_back(i);
+      return i % 2 == 0 ? List<int>() : List<int>{i, i};
+    });
+    if (i == 3) halfway = chain;
+  }
+  chain = fp::append(std::move(chain), List<int>{6});
+  EXPECT_TRUE(computed.empty()) << "nothing is computed before it is read";
+  EXPECT_EQ(chain.take(3).toVector(), (std::vector<int>{0, 1, 1}));
+  EXPECT_EQ(computed, (std::vector<int>{1}));
+  EXPECT_EQ(chain.toVector(), (std::vector<int>{0, 1, 1, 3, 3, 5, 5, 6}));
+  EXPECT_EQ(halfway.toVector(), (std::vector<int>{0, 1, 1, 3, 3}));
+  EXPECT_EQ(computed, (std::vector<int>{1, 2, 3, 4, 5})) << "each right operand is computed once";
+}
+
 TEST(List, ProducerFailureReachesTheReaderAndIsRetried) {
   // Each list's producer fails on its first attempt; the list reads [1, 2] once it works.
   int attempts = 0;

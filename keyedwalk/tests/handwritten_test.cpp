@@ -4,7 +4,9 @@
 // goes before it stops.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstdint>
+#include <forward_list>
 #include <functional>
 #include <list>
 #include <map>
@@ -15,6 +17,7 @@
 
 #include "keyedwalk/core.hpp"
 #include "keyedwalk/foldable.hpp"
+#include "keyedwalk/traversable.hpp"
 #include "walk.hpp"
 
 namespace {
@@ -102,6 +105,79 @@ TEST(HandWritten, FoldsGiveTheDefaultsResultsInTheDefaultsOrder) {
       compare("pair", std::pair<std::string, char>("k", 'c')),
   };
   for (const Case& c : cases) EXPECT_EQ(c.own, c.defaults) << c.provider;
+}
+
+// A sequence runs the traversal of a strict effect (Identity, optional) as a loop; the same
+// effect seen through fp::WrappedMonad, which does not say it is strict, takes the general chain
+// of actions. Both must give the same result after the same calls, also where an action fails.
+TEST(HandWritten, StrictTraversalsOfASequenceMatchTheChainOfActions) {
+  const auto traversal = [](const auto& effect, const auto& wrap, const auto& xs) {
+    std::string log;
+    const auto upper = keyedwalk::itraverse(
+        effect, [&](std::int64_t i, char x) { return log += entry(i, x), wrap(x); }, xs);
+    return walktest::join(log, "= ", upper ? std::string(upper->begin(), upper->end()) : "none");
+  };
+  const auto failAtC = [](char x) { return x == 'c' ? std::nullopt : std::optional(char(x - 32)); };
+  const auto identity = [](char x) { return fp::Identity<char>{char(x - 32)}; };
+  const auto identityTraversal = [&](const auto& effect, const std::string& xs) {
+    std::string log;
+    const auto upper = keyedwalk::itraverse(
+        effect, [&](std::int64_t i, char x) { return log += entry(i, x), identity(x); }, xs);
+    return walktest::join(log, "= ", upper.value);
+  };
+  for (const std::string xs : {"", "ab", "abcd", "cab"}) {
+    EXPECT_EQ(traversal(fp::OptionalEffect{}, failAtC, Chars(xs.begin(), xs.end())),
+              traversal(fp::WrappedMonad<fp::OptionalEffect>{}, failAtC, Chars(xs.begin(), xs.end())))
+        << xs;
+    EXPECT_EQ(traversal(fp::OptionalEffect{}, failAtC, std::list<char>(xs.begin(), xs.end())),
+              traversal(fp::WrappedMonad<fp::OptionalEffect>{}, failAtC, std::list<char>(xs.begin(), xs.end())))
+        << xs;
+    EXPECT_EQ(identityTraversal(fp::IdentityEffect{}, xs), identityTraversal(fp::WrappedMonad<fp::IdentityEffect>{}, xs))
+        << xs;
+  }
+}
+
+// imapAccumL and imapAccumR run over a sequence as loops; the reference is the traversal with the
+// state effect (through fp::Backwards for imapAccumR) that defines them, run from the same start.
+template <class C>
+void accumulationsMatchTheStateEffect(const C& c) {
+  using Acc = fp::StateEffect<std::string>;
+  std::string log;
+  const auto f = [&](std::int64_t i, const std::string& acc, char x) {
+    log += entry(i, x);
+    return std::pair(acc + x, char(x - 32));
+  };
+  const auto show = [&](const auto& acc, const auto& ys) {
+    const std::string results = walktest::join(acc.get(), " ", std::string(std::begin(ys), std::end(ys)));
+    return walktest::join(std::exchange(log, ""), "= ", results);
+  };
+  const auto viaState = [&](const auto& effect) {
+    const auto step = Acc::runState(
+        keyedwalk::itraverse(effect,
+                             [&](std::int64_t i, char x) {
+                               return Acc::state([&f, i, x](const std::string& acc) {
+                                 auto [next, y] = f(i, acc, x);
+                                 return std::pair(y, next);
+                               });
+                             },
+                             c),
+        "s");
+    return show(step.state, step.result.get());
+  };
+  const auto [accL, ysL] = keyedwalk::imapAccumL(f, std::string("s"), c);
+  const std::string left = show(accL, ysL);
+  EXPECT_EQ(left, viaState(Acc{}));
+  const auto [accR, ysR] = keyedwalk::imapAccumR(f, std::string("s"), c);
+  const std::string right = show(accR, ysR);
+  EXPECT_EQ(right, viaState(fp::Backwards<Acc>{}));
+}
+
+TEST(HandWritten, AccumulatingMapsOfASequenceMatchTheStateEffect) {
+  accumulationsMatchTheStateEffect(Chars{'a', 'b', 'c', 'd'});
+  accumulationsMatchTheStateEffect(Chars{});
+  accumulationsMatchTheStateEffect(std::forward_list<char>{'a', 'b', 'c'});
+  accumulationsMatchTheStateEffect(std::array<char, 3>{'a', 'b', 'c'});
+  accumulationsMatchTheStateEffect(std::string("abcd"));
 }
 
 }  // namespace

@@ -76,7 +76,8 @@ struct ListNode : Shared {
   explicit ListNode(ListKind k) noexcept : kind(k) {}
   ListKind kindNow() const noexcept { return kind.load(std::memory_order_acquire); }
   std::atomic<ListKind> kind;
-  Once once;  // a suspension's guard; it fits in the padding after `kind`
+  bool appending = false;  // a suspended append (an Appending), which may take more operands
+  Once once;  // a suspension's guard; it and the flag fit in the padding after `kind`
 };
 
 // An element followed by the rest of the list.
@@ -203,6 +204,31 @@ struct SuspensionOf final : Suspension<T> {
   union {
     F fn;
   };
+};
+
+template <class T>
+struct AppendQueue;
+
+// A suspended append: the elements of the left list, then those of the right operand, then
+// those of the lists in `later` from `next` on. A chain of appends nested to the left, which a
+// left fold builds ((a ++ b) ++ c) ++ d, would make every element climb through one node per
+// level; instead an append whose left list is such a node that nothing else holds yet adds its
+// right operand to that node's `later`, so that the chain is read as a ++ (b ++ (c ++ d)).
+template <class T>
+struct Appending : Suspension<T> {
+  Appending(Ref<AppendQueue<T>> l, std::size_t n) noexcept : later(std::move(l)), next(n) {
+    this->appending = true;
+  }
+  Ref<AppendQueue<T>> later;  // null while nothing was added
+  std::size_t next;
+};
+
+template <class T, class Rhs>
+struct AppendingOf final : Appending<T> {
+  AppendingOf(List<T> left, Rhs right, Ref<AppendQueue<T>> later = {}, std::size_t next = 0);
+  void compute() override;
+  struct Operands;
+  std::optional<Operands> operands;  // let go of once computed
 };
 
 }  // namespace detail
@@ -353,6 +379,8 @@ class List {
 
   template <class U, class F>
   friend struct detail::SuspensionOf;
+  template <class U, class Rhs>
+  friend struct detail::AppendingOf;
   friend struct detail::ListInternals;
   using Produced = detail::Produced<T>;
 
@@ -726,9 +754,63 @@ struct detail::ListInternals {
   }
 };
 
+template <class T>
+struct detail::AppendQueue final : Shared {
+  std::vector<List<T>> lists;
+};
+
+template <class T, class Rhs>
+struct detail::AppendingOf<T, Rhs>::Operands {
+  List<T> left;
+  Rhs right;
+};
+
+template <class T, class Rhs>
+detail::AppendingOf<T, Rhs>::AppendingOf(List<T> left, Rhs right, Ref<AppendQueue<T>> later, std::size_t next)
+    : Appending<T>(std::move(later), next), operands(Operands{std::move(left), std::move(right)}) {}
+
+template <class T, class Rhs>
+void detail::AppendingOf<T, Rhs>::compute() {
+  using L = List<T>;
+  Operands& ops = *operands;
+  // The rest of the chain after the list `xs`: xs itself once nothing follows it.
+  const auto thenLater = [this](L xs, Ref<AppendQueue<T>> later, std::size_t next) -> L {
+    if (!later || next == later->lists.size()) return xs;
+    const L& right = later->lists[next];
+    return L(makeRef<AppendingOf<T, L>>(std::move(xs), right, std::move(later), next + 1));
+  };
+  const auto following = [&](L rest) {
+    return L(makeRef<AppendingOf>(std::move(rest), ops.right, this->later, this->next));
+  };
+  Produced<T> produced = [&]() -> Produced<T> {
+    const typename L::Pos p = L::settle(ops.left);
+    if (!p.node) {
+      if constexpr (std::same_as<Rhs, L>)
+        return thenLater(ops.right, this->later, this->next);  // a copy: the next reader may need it
+      else
+        return thenLater(L(std::invoke(ops.right)), this->later, this->next);
+    }
+    if (p.node->kindNow() == ListKind::Cell) {
+      const auto& cell = L::asCell(p.node);
+      return {cell.head, following(cell.tail)};
+    }
+    const auto& chunk = L::asChunk(p.node);
+    return L::slice(chunk, p.pos, chunk.size, following(chunk.rest));
+  }();
+  if (!produced.head)
+    produced = L::produced(std::move(produced.rest));  // settled, a cell taken apart
+  else if constexpr (!std::is_nothrow_move_constructible_v<T>)
+    produced = L::fromProduced(std::move(produced));  // no move may throw below
+  operands.reset();
+  this->later = {};
+  this->settleAs(std::move(produced));
+}
+
 // The elements of `xs` followed by those of `ys`, computed as they are read; `ys` (a List, or
 // a callable such as fp::Deferred that returns one) is not looked at before `xs` is exhausted.
-// Contiguous pieces of `xs` stay contiguous and shared.
+// Contiguous pieces of `xs` stay contiguous and shared. Appending to a suspended append that
+// nothing else holds joins its chain, so that appends nested to the left, however many, cost
+// each element one step when it is read.
 template <class T, class Rhs>
 List<T> append(List<T> xs, Rhs ys) {
   static_assert(std::same_as<Rhs, List<T>> || std::is_invocable_r_v<List<T>, Rhs&>,
@@ -736,22 +818,19 @@ List<T> append(List<T> xs, Rhs ys) {
   if constexpr (std::same_as<Rhs, List<T>>) {
     if (!ys.node_) return xs;
   }
-  return List<T>::suspend([xs = std::move(xs), ys = std::move(ys)]() mutable -> detail::Produced<T> {
-    using Pos = typename List<T>::Pos;
-    const Pos p = List<T>::settle(xs);
-    if (!p.node) {
+  auto* const n = xs.node_.get();
+  if (n && n->appending && n->unique() && !n->once.done()) {
+    auto& chain = static_cast<detail::Appending<T>&>(*n);
+    if (!chain.later) chain.later = detail::makeRef<detail::AppendQueue<T>>();
+    if (chain.later->unique()) {
       if constexpr (std::same_as<Rhs, List<T>>)
-        return ys;  // a copy: settling it may throw, and the next reader needs it again
+        chain.later->lists.push_back(std::move(ys));
       else
-        return List<T>(std::invoke(ys));
+        chain.later->lists.push_back(List<T>::lazy(std::move(ys)));
+      return xs;
     }
-    if (p.node->kindNow() == detail::ListKind::Cell) {
-      const auto& cell = List<T>::asCell(p.node);
-      return {cell.head, append(cell.tail, ys)};
-    }
-    const auto& chunk = List<T>::asChunk(p.node);
-    return List<T>::slice(chunk, p.pos, chunk.size, append(chunk.rest, ys));
-  });
+  }
+  return List<T>(detail::makeRef<detail::AppendingOf<T, Rhs>>(std::move(xs), std::move(ys)));
 }
 
 // A list of characters.

@@ -21,6 +21,7 @@
 #include <utility>
 
 #include "fp/consume.hpp"
+#include "fp/detail/boxed.hpp"
 #include "fp/effects.hpp"
 #include "fp/foldable.hpp"
 #include "fp/list.hpp"
@@ -127,7 +128,7 @@ namespace detail {
 template <class M, class Z>
 using FoldAction = std::decay_t<decltype(std::declval<const M&>().ret(std::declval<Z>()))>;
 template <class M, class Z>
-using FoldStep = std::function<FoldAction<M, Z>(const Z&)>;
+using FoldStep = fp::detail::SharedFunction<FoldAction<M, Z>(const Z&)>;
 
 // act >>= k for a monad that calls k at once or never; whether it went on is stored in `wentOn`.
 template <class M, class Act, class K>

@@ -51,6 +51,7 @@
 #include "fp/list.hpp"
 #include "fp/stack.hpp"
 #include "fp/traversable.hpp"
+#include "fp/unit.hpp"
 #include "keyedwalk/capabilities.hpp"
 
 namespace keyedwalk {
@@ -334,18 +335,40 @@ struct SequenceTraversable {
 
  private:
   // The actions are combined into one that yields the list of the new elements, which becomes
-  // the new sequence once the effect has run.
+  // the new sequence once the effect has run. A strict effect, whose bind goes on at once or
+  // never, is run as a loop instead: the same calls of f in the same order, up to the first
+  // action that does not go on, and no deferred value per element.
   template <class E, class F, class Read>
   static auto traverse(const E& effect, F f, const Source<Read>& c) {
     using B = fp::ActionValue<E, std::invoke_result_t<F&, std::int64_t, const ElementOf<C>&>>;
     using Out = typename Sequence<C>::template Rebind<B>;
     const std::size_t n = sizeOf(*c);
-    return effect.fmap(
-        [n](const fp::List<B>& items) {
-          auto at = items.begin();
-          return buildSequence<Out>(n, [&](std::size_t) -> B { return *at++; });
-        },
-        itraverseFrom<B>(effect, fp::detail::share(std::move(f)), c, std::begin(*c), 0));
+    if constexpr (fp::StrictMonad<E>) {
+      std::vector<B> items;
+      items.reserve(n);
+      auto status = effect.ret(fp::unit);
+      bool wentOn = true;
+      std::int64_t i = 0;
+      for (auto at = std::begin(*c); wentOn && at != std::end(*c); ++at) {
+        wentOn = false;
+        status = effect.bind(std::invoke(f, i++, *at), [&](const B& b) {
+          wentOn = true;
+          items.push_back(b);
+          return effect.ret(fp::unit);
+        });
+      }
+      return effect.bind(status, [&](const fp::Unit&) {
+        auto at = std::make_move_iterator(items.begin());
+        return effect.ret(buildSequence<Out>(items.size(), [&](std::size_t) -> B { return *at++; }));
+      });
+    } else {
+      return effect.fmap(
+          [n](const fp::List<B>& items) {
+            auto at = items.begin();
+            return buildSequence<Out>(n, [&](std::size_t) -> B { return *at++; });
+          },
+          itraverseFrom<B>(effect, fp::detail::share(std::move(f)), c, std::begin(*c), 0));
+    }
   }
 };
 
@@ -418,6 +441,43 @@ struct UnindexedTraversable {
     return TraversableWithIndex<C>::itraverse(effect, dropIndex(std::move(f)), c);
   }
 };
+
+// imapAccumL (fromBack false) and imapAccumR (true) over a sequence. The state effect's
+// traversal rebuilds a sequence at once, reading every new element, and each element's
+// transition needs the accumulator its neighbour passes on: so every f(i, acc, x) runs at the
+// call, from the front or from the back, one after the other. A loop makes the same calls in the
+// same order and gives the same results, without a deferred value per element.
+template <bool fromBack, class F, class S, class C>
+auto accumulateSequence(F& f, S s, const C& c) {
+  const auto step = [&f](std::int64_t i, const S& acc, const ElementOf<C>& x) {
+    auto [next, y] = std::invoke(f, i, acc, x);
+    return std::pair(std::move(y), S(std::move(next)));
+  };
+  using B = typename std::invoke_result_t<decltype(step)&, std::int64_t, const S&, const ElementOf<C>&>::first_type;
+  using Out = typename Sequence<C>::template Rebind<B>;
+  const std::size_t n = sizeOf(c);
+  S acc = std::move(s);
+  const auto apply = [&](std::int64_t i, const ElementOf<C>& x) {
+    auto [y, next] = step(i, acc, x);
+    acc = std::move(next);
+    return std::move(y);
+  };
+  Out out = [&] {
+    if constexpr (!fromBack) {
+      auto at = std::begin(c);
+      return buildSequence<Out>(n, [&](std::size_t i) -> B { return apply(static_cast<std::int64_t>(i), *at++); });
+    } else {
+      std::vector<Position<C>> positions;  // a std::forward_list cannot be walked back
+      positions.reserve(n);
+      for (auto at = std::begin(c); at != std::end(c); ++at) positions.push_back(at);
+      std::vector<B> backwards;
+      backwards.reserve(n);
+      for (std::size_t i = n; i-- > 0;) backwards.push_back(apply(static_cast<std::int64_t>(i), *positions[i]));
+      return buildSequence<Out>(n, [&](std::size_t i) -> B { return std::move(backwards[n - 1 - i]); });
+    }
+  }();
+  return std::pair<fp::Deferred<S>, Out>(fp::Deferred<S>(std::move(acc)), std::move(out));
+}
 
 }  // namespace detail
 

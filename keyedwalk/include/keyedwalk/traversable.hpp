@@ -66,19 +66,26 @@ auto runAccumulating(const Act& whole, S start) {
 
 // (final accumulator, new container): the accumulator goes from s through the elements in
 // visiting order, f(i, acc, x) giving the next accumulator and the new element.
+// A standard sequence, which the traversal rebuilds at once, runs it as a loop.
 template <class F, class S, IndexedTraversable C>
 auto imapAccumL(F f, S s, C&& c) {
-  return detail::runAccumulating(
-      itraverse(fp::StateEffect<S>{}, detail::accumulating<S>(std::move(f)), std::forward<C>(c)),
-      std::move(s));
+  if constexpr (StandardSequence<std::remove_cvref_t<C>>)
+    return detail::accumulateSequence<false>(f, std::move(s), c);
+  else
+    return detail::runAccumulating(
+        itraverse(fp::StateEffect<S>{}, detail::accumulating<S>(std::move(f)), std::forward<C>(c)),
+        std::move(s));
 }
 
 // As imapAccumL, with the accumulator going from s through the elements against visiting order.
 template <class F, class S, IndexedTraversable C>
 auto imapAccumR(F f, S s, C&& c) {
-  return detail::runAccumulating(itraverse(fp::Backwards<fp::StateEffect<S>>{},
-                                           detail::accumulating<S>(std::move(f)), std::forward<C>(c)),
-                                 std::move(s));
+  if constexpr (StandardSequence<std::remove_cvref_t<C>>)
+    return detail::accumulateSequence<true>(f, std::move(s), c);
+  else
+    return detail::runAccumulating(itraverse(fp::Backwards<fp::StateEffect<S>>{},
+                                             detail::accumulating<S>(std::move(f)), std::forward<C>(c)),
+                                   std::move(s));
 }
 
 }  // namespace keyedwalk

@@ -3,6 +3,7 @@
 // instead of a copy of what they hold.
 #pragma once
 
+#include <concepts>
 #include <functional>
 #include <type_traits>
 #include <utility>
@@ -37,6 +38,33 @@ class SharedFn {
 
  private:
   Boxed<F> box_;
+};
+
+// A callable of any type with the signature R(Args...), boxed and shared: what std::function is,
+// except that a copy costs a count increment rather than a copy of everything the callable holds
+// (a continuation holds the rest of a computation).
+template <class Signature>
+class SharedFunction;
+
+template <class R, class... Args>
+class SharedFunction<R(Args...)> {
+ public:
+  template <class F>
+    requires(!std::same_as<std::decay_t<F>, SharedFunction> && std::is_invocable_r_v<R, const std::decay_t<F>&, Args...>)
+  SharedFunction(F&& f) : node_(makeRef<Node<std::decay_t<F>>>(std::forward<F>(f))) {}
+  R operator()(Args... args) const { return node_->call(std::forward<Args>(args)...); }
+
+ private:
+  struct Callable : Shared {
+    virtual R call(Args... args) const = 0;
+  };
+  template <class F>
+  struct Node final : Callable {
+    explicit Node(F fn) : f(std::move(fn)) {}
+    R call(Args... args) const override { return std::invoke(f, std::forward<Args>(args)...); }
+    F f;
+  };
+  Ref<const Callable> node_;
 };
 
 // Small stateless callables are copied as they are; others are boxed.

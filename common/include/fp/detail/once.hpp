@@ -8,9 +8,12 @@
 // The guard is one 32-bit word: idle, done, or the number of the thread running the
 // computation, with a bit for waiters. Seeing that it is done is one load. Running a
 // computation costs one compare-and-swap of the word to claim it and a plain store to mark it
-// done, not a second atomic operation: waiters therefore never rely on a wake-up alone. They
-// sleep for a bounded time and look again, so a finisher that overlooks a waiter arriving in its
-// last instant costs that waiter one short sleep, never a hang.
+// done, not a second atomic operation (an exchange that read the waiter bit as it publishes
+// would make every forcing half again as dear). The finisher looks for the waiter bit just
+// before its store and wakes the waiters it sees; a waiter that sets the bit in the instant
+// between that look and the store is not woken. Such a waiter has just set the bit, so its
+// first sleep after setting it is short (50 microseconds); later sleeps double up to a
+// millisecond, which bounds the wait of one whose finisher was preempted in that instant.
 //
 // Computations nest (forcing one value forces the next inside it), so each one runs under
 // `fp::ensureStack`: a chain of any depth continues on fresh stack segments instead of
@@ -22,6 +25,7 @@
 #include <time.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstdint>
 #include <stdexcept>
@@ -30,9 +34,10 @@
 
 namespace fp::detail {
 
-// A waiter's first sleep, and its longest: each sleep doubles the one before.
-inline constexpr long kOnceFirstNap = 50'000;       // nanoseconds
-inline constexpr long kOnceLongestNap = 20'000'000;
+// A waiter's sleep just after it has set the waiter bit, which a finisher may have missed, and
+// its longest: each sleep doubles the one before.
+inline constexpr long kOnceFirstNap = 50'000;  // nanoseconds
+inline constexpr long kOnceLongestNap = 1'000'000;
 
 inline constinit std::atomic<std::uint32_t> nextThreadNumber{1};
 inline constinit thread_local std::uint32_t threadNumberOfThis [[gnu::tls_model("initial-exec")]] = 0;
@@ -102,11 +107,13 @@ class Once {
     if ((state & ~kWaiters) == me) throw std::logic_error("fp: an on-demand value depends on itself");
     long napNanoseconds = kOnceFirstNap;
     while ((state & ~kWaiters) != kIdle && state != kDone) {
-      if ((state & kWaiters) ||
-          state_.compare_exchange_weak(state, state | kWaiters, std::memory_order_relaxed)) {
-        nap(state | kWaiters, napNanoseconds);
-        napNanoseconds = napNanoseconds < kOnceLongestNap / 2 ? 2 * napNanoseconds : kOnceLongestNap;
+      if (!(state & kWaiters)) {
+        if (!state_.compare_exchange_weak(state, state | kWaiters, std::memory_order_relaxed)) continue;
+        state |= kWaiters;
+        napNanoseconds = kOnceFirstNap;
       }
+      nap(state, napNanoseconds);
+      napNanoseconds = std::min(2 * napNanoseconds, kOnceLongestNap);
       state = state_.load(std::memory_order_acquire);
     }
   }
