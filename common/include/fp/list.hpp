@@ -774,7 +774,7 @@ void detail::AppendingOf<T, Rhs>::compute() {
   using L = List<T>;
   Operands& ops = *operands;
   // The rest of the chain after the list `xs`: xs itself once nothing follows it.
-  const auto thenLater = [this](L xs, Ref<AppendQueue<T>> later, std::size_t next) -> L {
+  const auto thenLater = [](L xs, Ref<AppendQueue<T>> later, std::size_t next) -> L {
     if (!later || next == later->lists.size()) return xs;
     const L& right = later->lists[next];
     return L(makeRef<AppendingOf<T, L>>(std::move(xs), right, std::move(later), next + 1));
