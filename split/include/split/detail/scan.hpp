@@ -176,27 +176,7 @@ class Scanner {
           return at;
         }
       }
-      // The shapes that have a vector search match somewhere. The matches of the window at or
-      // past `from`, or those of the first window after it that holds any.
-      if (n < scanner.length_) return last;
-      const std::size_t m = n - scanner.length_ + 1;  // the positions where a match may start
-      const std::size_t stop = std::min(last, m);
-      constexpr std::size_t kPositions = kWindowBytes / sizeof(T);
-      const bool inWindow = from >= k.base && from - k.base < kPositions;
-      std::uint64_t ahead =
-          inWindow ? k.matches & (~std::uint64_t(0) << (from - k.base) * sizeof(T)) : 0;
-      if (ahead == 0) {
-        const std::size_t base = inWindow ? k.base + kPositions : from;
-        if (base >= stop) return last;
-        const VectorWindow window = k.vector->find(scanner.patternOf(*k.vector),
-                                                   scanner.elements_.size(), data, m, stop, base);
-        k.base = window.base;
-        ahead = window.matches;
-      }
-      const std::size_t at =
-          ahead != 0 ? k.base + std::size_t(std::countr_zero(ahead)) / sizeof(T) : stop;
-      k.matches = at < stop ? ahead & (ahead - 1) : ahead;
-      return at < stop ? at : last;
+      return findInWindows(k, data, n, from, last);
     }
     const Shape shape = scanner.shape_;
     if (shape == Shape::Everywhere) return from;
@@ -254,6 +234,33 @@ class Scanner {
         vectors_[std::size_t(path)] =
             vectorSearch(path, shape, vectorElementOf<T>(), elements_.size());
     }
+  }
+
+  // The rest of a vector search: the matches of the window at or past `from`, or those of the
+  // first window after it that holds any. Out of the caller's loop, which runs it once a window.
+  static std::size_t findInWindows(Key& k, const T* data, std::size_t n, std::size_t from,
+                                   std::size_t last) {
+    const Scanner& scanner = *k.scanner;
+    // The shapes that have a vector search match somewhere.
+    if (n < scanner.length_) return last;
+    const std::size_t m = n - scanner.length_ + 1;  // the positions where a match may start
+    const std::size_t stop = std::min(last, m);
+    constexpr std::size_t kPositions = kWindowBytes / sizeof(T);
+    const bool inWindow = from >= k.base && from - k.base < kPositions;
+    std::uint64_t ahead =
+        inWindow ? k.matches & (~std::uint64_t(0) << (from - k.base) * sizeof(T)) : 0;
+    if (ahead == 0) {
+      const std::size_t base = inWindow ? k.base + kPositions : from;
+      if (base >= stop) return last;
+      const VectorWindow window = k.vector->find(scanner.patternOf(*k.vector),
+                                                 scanner.elements_.size(), data, m, stop, base);
+      k.base = window.base;
+      ahead = window.matches;
+    }
+    const std::size_t at =
+        ahead != 0 ? k.base + std::size_t(std::countr_zero(ahead)) / sizeof(T) : stop;
+    k.matches = at < stop ? ahead & (ahead - 1) : ahead;
+    return at < stop ? at : last;
   }
 
   // What the vector search `v` is given: the elements, or a set's nibble tables.
