@@ -25,6 +25,7 @@
 #include "keyedwalk/traversable.hpp"
 #include "verify.hpp"
 #include "fp/testing/monoids.hpp"
+#include "keyedwalk/testing/one_operation.hpp"
 
 namespace {
 
@@ -148,25 +149,6 @@ BENCHMARK(BM_ImapAccumR)->Arg(kElements / 2)->Arg(kElements)->Unit(benchmark::kM
 // The other families at n and 2n, over a vector, a Reverse of one (whose folds used to nest) and
 // a kind that gives only ifoldMap (whose folds are all defaults).
 
-struct OnlyFoldMap {
-  using value_type = Int;
-  std::vector<Int> items;
-};
-
-
-}  // namespace
-
-template <>
-struct keyedwalk::FoldableWithIndex<OnlyFoldMap> : keyedwalk::FoldableWithIndexDefaults<OnlyFoldMap> {
-  using Index = Int;
-  template <fp::Monoid M, class F>
-  static typename M::Value ifoldMap(const M& m, F&& f, const OnlyFoldMap& c) {
-    return keyedwalk::ifoldMap(m, std::forward<F>(f), c.items);
-  }
-};
-
-namespace {
-
 // Every family below computes Σ x, or Σ 3x for ifoldlPrime, over 0 .. n-1.
 template <class Make, class Run>
 void family(benchmark::State& state, Make make, Run run, Int weight) {
@@ -178,7 +160,7 @@ void family(benchmark::State& state, Make make, Run run, Int weight) {
 
 const auto asVector = [](std::vector<Int> xs) { return xs; };
 const auto asReverse = [](std::vector<Int> xs) { return keyedwalk::Reverse{std::move(xs)}; };
-const auto asOnlyFoldMap = [](std::vector<Int> xs) { return OnlyFoldMap{std::move(xs)}; };
+const auto asOnlyFoldMap = [](std::vector<Int> xs) { return keyedwalk::testing::OnlyFoldMap{std::move(xs)}; };
 
 const auto ifoldrForced = [](const auto& c) {
   return keyedwalk::ifoldr([](const auto&, Int x, Int rest) { return rest + x; }, Int{0}, c);

@@ -29,8 +29,12 @@
 #include "keyedwalk/foldable1.hpp"
 #include "keyedwalk/traversable.hpp"
 #include "fp/testing/sanitized.hpp"
+#include "keyedwalk/testing/one_operation.hpp"
 
 namespace {
+
+using keyedwalk::testing::OnlyFoldMap;
+using keyedwalk::testing::OnlyFoldMap1;
 
 // Under the sanitizers every step costs many times more, and the suite must stay within a minute
 // there: 10,000 elements still nest deeper than a 256 KiB stack holds.
@@ -130,40 +134,6 @@ void traversals(const C& c, const Expected& e) {
   EXPECT_EQ(afterR.get(), e.n) << "imapAccumR";
   EXPECT_EQ(fingerprint(fromR), e.right) << "imapAccumR";
 }
-
-// A kind of the caller's own that writes nothing but ifoldMap, over a vector.
-struct OnlyFoldMap {
-  using value_type = Int;
-  std::vector<Int> items;
-};
-
-// A non-empty kind of the caller's own that writes nothing but ifoldMap1, over a NonEmpty.
-struct OnlyFoldMap1 {
-  using value_type = Int;
-  fp::NonEmpty<Int> items;
-};
-
-}  // namespace
-
-template <>
-struct keyedwalk::FoldableWithIndex<OnlyFoldMap> : keyedwalk::FoldableWithIndexDefaults<OnlyFoldMap> {
-  using Index = Int;
-  template <fp::Monoid M, class F>
-  static typename M::Value ifoldMap(const M& m, F&& f, const OnlyFoldMap& c) {
-    return keyedwalk::ifoldMap(m, std::forward<F>(f), c.items);
-  }
-};
-
-template <>
-struct keyedwalk::Foldable1WithIndex<OnlyFoldMap1> : keyedwalk::Foldable1WithIndexDefaults<OnlyFoldMap1> {
-  using Index = Int;
-  template <fp::Semigroup S, class F>
-  static typename S::Value ifoldMap1(const S& s, F&& f, const OnlyFoldMap1& c) {
-    return keyedwalk::ifoldMap1(s, std::forward<F>(f), c.items);
-  }
-};
-
-namespace {
 
 // The non-empty folds of a kind that gives only ifoldMap1.
 void nonEmptyFolds(const OnlyFoldMap1& c, const Expected& e) {
